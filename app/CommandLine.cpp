@@ -1,0 +1,123 @@
+#include "CommandLine.h"
+
+#include <windows.h>
+
+#include "Actions.h"
+#include "AppGlobals.h"
+#include "CommandLineRules.h"
+#include "DataFolder.h"
+#include "NumberConversion.h"
+#include "Options.h"
+#include "RunAction.h"
+
+namespace {
+
+void RestorePrimary() {
+    if (!PortableMode) {
+        RestoreAction(RestoreKindPrimary, {});
+    }
+}
+
+void SaveToFile() {
+    SaveLayout(SaveKindFile);
+}
+
+void RestoreFromFile() {
+    RestoreAction(RestoreKindFile, {});
+}
+
+void RestoreSelectedBackup() {
+    RestoreAction(RestoreKindBackup, SelectedBackupId);
+}
+
+void Perform(const TVerbCall& call) {
+    switch (call.Verb) {
+    case TVerb::Handle: {
+        // A handle that does not convert leaves the owner window as it was.
+        int64_t handle = 0;
+        if (TryParseInt64(call.Argument, handle)) {
+            OwnerWindow = reinterpret_cast<HWND>(static_cast<uintptr_t>(static_cast<uint32_t>(handle)));
+        }
+        break;
+    }
+    case TVerb::RestorePrimary:
+        SelectedBackupId.clear();
+        RunAction(RestorePrimary);
+        break;
+    case TVerb::SavePrimary:
+        RunAction(SavePrimaryAction);
+        break;
+    case TVerb::RestoreFile:
+        CommandLineFile = call.Argument;
+        RunAction(RestoreFromFile);
+        break;
+    case TVerb::SaveFile:
+        CommandLineFile = call.Argument;
+        RunAction(SaveToFile);
+        break;
+    case TVerb::RestoreFileAsk:
+        RunAction(RestoreFromFile);
+        break;
+    case TVerb::SaveFileAsk:
+        RunAction(SaveToFile);
+        break;
+    case TVerb::Options:
+        OptionsFromCommandLine = true;
+        RunAction(ShowOptionsDialog);
+        break;
+    case TVerb::DeleteBackups:
+        MessagesAllowed = true;
+        RunAction(DeleteAllBackupsAction);
+        break;
+    case TVerb::RestoreBackup:
+        SelectedBackupId = call.Argument;
+        if (SelectedBackupId.size() == BackupIdLength) {
+            RunAction(RestoreSelectedBackup);
+        }
+        break;
+    }
+}
+
+} // namespace
+
+void RunCommandLinePhase(const std::vector<std::string>& rawArguments) {
+    const std::vector<TCommandArgument> arguments = MakeCommandArguments(rawArguments);
+    CommandLineMode = true;
+
+    size_t verbCount = arguments.size();
+    for (const TCommandArgument& argument : arguments) {
+        switch (SwitchOf(argument.Normalized)) {
+        case TSwitch::Tray:
+            TrayRequested = true;
+            SplashSuppressed = true;
+            break;
+        case TSwitch::Dlg:
+            MessagesAllowed = true;
+            break;
+        case TSwitch::NoSplash:
+            SplashSuppressed = true;
+            break;
+        case TSwitch::Port:
+            PortableMode = true;
+            ChoosePortableDataFolder();
+            break;
+        case TSwitch::None:
+            continue;
+        }
+        --verbCount;
+    }
+
+    InitDefaults();
+    WriteOptions();
+
+    if (verbCount == 0) {
+        CommandLineMode = false;
+        return;
+    }
+    for (const TVerbCall& call : WalkVerbs(arguments)) {
+        Perform(call);
+    }
+    if (TrayRequested) {
+        CommandLineMode = false;
+    }
+}

@@ -1,0 +1,49 @@
+#pragma once
+// The command-line grammar of the main program: argument normalisation, the switches, and the walk
+// over the verbs with the arguments each verb consumes. Includes no Windows header.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Upper-cases "a".."z" (nothing else) and then removes one leading "-", "/" or "\".
+std::string NormalizeArgument(std::string_view raw);
+
+enum class TSwitch { None, Tray, Dlg, NoSplash, Port };
+
+// Which switch a normalised argument is, compared as a whole.
+TSwitch SwitchOf(std::string_view normalized);
+
+struct TCommandArgument {
+    std::string Raw;        // as typed: file names are taken from here
+    std::string Normalized; // NormalizeArgument(Raw): verbs, switches, backup ids
+};
+
+std::vector<TCommandArgument> MakeCommandArguments(const std::vector<std::string>& raw);
+
+enum class TVerb {
+    Handle,         // H: owner window handle (next argument)
+    RestorePrimary, // R, RP
+    SavePrimary,    // S, SP
+    RestoreFile,    // RF: restore from the next argument, taken as typed
+    SaveFile,       // SF: save to the next argument, taken as typed
+    RestoreFileAsk, // RFX: restore from the file named before, or ask for one
+    SaveFileAsk,    // SFX: save to the file named before, or ask for one
+    Options,        // O
+    DeleteBackups,  // X
+    RestoreBackup,  // RB: the next argument is the backup id (normalised)
+};
+
+struct TVerbCall {
+    TVerb Verb;
+    // The consumed argument: raw for RF and SF, normalised for H and RB; empty when the verb was
+    // the last argument (H then yields no call at all).
+    std::string Argument;
+};
+
+// The verbs of a command line in order, each with the argument it consumes. Switches and any other
+// text that is no verb are walked over; a consumed argument is never read as a verb itself.
+std::vector<TVerbCall> WalkVerbs(const std::vector<TCommandArgument>& arguments);
+
+// Backup ids are 14 digits of time stamp and one letter.
+inline constexpr size_t BackupIdLength = 15;

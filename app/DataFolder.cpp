@@ -1,0 +1,19 @@
+#include "DataFolder.h"
+
+#include "AppGlobals.h"
+#include "PathText.h"
+#include "SpecialFolders.h"
+
+std::string DataFolder;
+
+void ChooseDataFolder() {
+    DataFolder = PerUserDataFolder(OwnerWindow, IsWindows2000OrLater || IsWindowsMe);
+}
+
+void ChoosePortableDataFolder() {
+    DataFolder = FolderOfPath(ProgramFilePath());
+}
+
+std::string OptionsFilePath() {
+    return DataFolder + "Options.ini";
+}

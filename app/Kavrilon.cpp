@@ -1,0 +1,25 @@
+// Kavrilon: saves and restores the positions of the icons on the Windows desktop.
+// Program entry: the tray application and command-line tool.
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "AppGlobals.h"
+#include "Startup.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // The arguments as the C runtime splits the command line (blanks separate, quotes group).
+    std::vector<std::string> arguments;
+    for (int i = 1; i < __argc; ++i) {
+        arguments.emplace_back(__argv[i]);
+    }
+    try {
+        return RunKavrilon(arguments);
+    } catch (...) {
+        // Nothing may escape into the system's start-up code; the exit code reached so far stands.
+        return ExitCode;
+    }
+}

@@ -1,0 +1,3 @@
+#include "Language.h"
+
+uint8_t LanguageIndex = LanguageEnglish;

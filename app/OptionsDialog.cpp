@@ -1,0 +1,4 @@
+#include "Actions.h"
+
+// The options dialog is not built yet: nothing is shown.
+void ShowOptionsDialog() {}

@@ -1,0 +1,8 @@
+#pragma once
+// The hidden tray window of a tray instance.
+
+// Registers the window class "Kavrilon" (also used by the splash and about windows).
+void RegisterTrayWindowClass();
+
+// Runs the tray instance while the single-instance mutex is held; returns the message loop's result.
+int RunTrayInstance();

@@ -1,0 +1,47 @@
+# Registers the GoogleTest cases of a Windows test program with ctest, once per Wine prefix.
+#
+#   kv_add_wine_gtest(<target> PREFIXES win64 win32 SOURCES a.cpp b.cpp)
+#
+# Every TEST()/TEST_F() found in the sources becomes a ctest test "<prefix>.<Suite>.<Name>" that runs
+# the program under Wine (the toolchain's emulator) in the prefix <build>/wine/<prefix>, which the
+# test script creates once per run. Tests of one prefix never run at the same time: they share the
+# prefix's named mutexes, desktop windows and data folder.
+
+set(KV_WINE_ROOT ${CMAKE_BINARY_DIR}/wine CACHE INTERNAL "Folder of the Wine prefixes the tests use")
+
+function(kv_add_wine_gtest target)
+    cmake_parse_arguments(ARG "" "TIMEOUT" "PREFIXES;SOURCES;ENVIRONMENT" ${ARGN})
+    if(NOT ARG_TIMEOUT)
+        set(ARG_TIMEOUT 240)
+    endif()
+    set(cases)
+    foreach(source IN LISTS ARG_SOURCES)
+        get_filename_component(path ${source} ABSOLUTE)
+        set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${path})
+        file(READ ${path} content)
+        string(REGEX MATCHALL "\n[ \t]*TEST(_F)?\\([ \t\r\n]*[A-Za-z0-9_]+[ \t\r\n]*,[ \t\r\n]*[A-Za-z0-9_]+[ \t\r\n]*\\)"
+               found "${content}")
+        foreach(match IN LISTS found)
+            string(REGEX REPLACE ".*\\([ \t\r\n]*([A-Za-z0-9_]+)[ \t\r\n]*,[ \t\r\n]*([A-Za-z0-9_]+).*" "\\1.\\2"
+                   name "${match}")
+            list(APPEND cases ${name})
+        endforeach()
+    endforeach()
+    foreach(prefix IN LISTS ARG_PREFIXES)
+        foreach(case IN LISTS cases)
+            set(test_name ${prefix}.${case})
+            add_test(NAME ${test_name} COMMAND ${target} --gtest_filter=${case})
+            set_tests_properties(${test_name} PROPERTIES
+                ENVIRONMENT "WINEPREFIX=${KV_WINE_ROOT}/${prefix};WINEDEBUG=-all;KV_WINE_PREFIX=${prefix};${ARG_ENVIRONMENT}"
+                RESOURCE_LOCK wine-${prefix}
+                TIMEOUT ${ARG_TIMEOUT}
+                LABELS "windows;${prefix}"
+                # A test program that finds no matching case would otherwise pass silently.
+                FAIL_REGULAR_EXPRESSION "\\[==========\\] 0 tests from 0 test suites ran"
+            )
+            if(case MATCHES "\\.DISABLED_|^DISABLED_")
+                set_tests_properties(${test_name} PROPERTIES DISABLED TRUE)
+            endif()
+        endforeach()
+    endforeach()
+endfunction()

@@ -1,0 +1,70 @@
+# Sourced by the scripts: a virtual X display and private Wine prefixes, and their clean shutdown.
+#
+#   kv_start_display            starts Xvfb on a free display and exports DISPLAY
+#   kv_create_prefix DIR ARCH   creates a fresh prefix (ARCH win64 or win32) with a persistent wineserver
+#   kv_stop_all                 stops every wineserver started here and the X server
+#
+# Everything started here is recorded so that kv_stop_all (installed as an EXIT trap by the
+# callers) leaves nothing running.
+
+KV_STARTED_PREFIXES=()
+KV_XVFB_PID=""
+export WINEDEBUG=-all
+# Keep Wine from asking to install Mono or Gecko into fresh prefixes.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+kv_start_display() {
+    local screen="${1:-1280x1024x24}" fd_file
+    fd_file=$(mktemp)
+    # Xvfb picks a free display itself and writes its number once it accepts connections.
+    Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
+    KV_XVFB_PID=$!
+    local waited=0
+    while [ ! -s "$fd_file" ]; do
+        if ! kill -0 "$KV_XVFB_PID" 2>/dev/null || [ $waited -ge 200 ]; then
+            echo "Xvfb did not start" >&2
+            rm -f "$fd_file"
+            return 1
+        fi
+        sleep 0.05
+        waited=$((waited + 1))
+    done
+    export DISPLAY=":$(head -n1 "$fd_file" | tr -d '[:space:]')"
+    rm -f "$fd_file"
+    echo "Virtual display $DISPLAY ($screen)"
+}
+
+kv_create_prefix() {
+    local dir="$1" arch="$2"
+    rm -rf "$dir"
+    mkdir -p "$dir"
+    KV_STARTED_PREFIXES+=("$dir")
+    local archvar=()
+    [ "$arch" = win32 ] && archvar=(WINEARCH=win32)
+    # A persistent server keeps every test's Wine start fast; it is stopped by kv_stop_all.
+    env WINEPREFIX="$dir" "${archvar[@]}" wineserver -p
+    env WINEPREFIX="$dir" "${archvar[@]}" wine wineboot -i >/dev/null 2>&1
+    # wineboot returns before the registry is flushed; wait until the prefix is complete.
+    local waited=0
+    while [ ! -s "$dir/system.reg" ] && [ $waited -lt 300 ]; do
+        sleep 0.1
+        waited=$((waited + 1))
+    done
+    [ -s "$dir/system.reg" ] || { echo "Wine prefix $dir was not created" >&2; return 1; }
+}
+
+kv_stop_all() {
+    local dir
+    for dir in "${KV_STARTED_PREFIXES[@]}"; do
+        WINEPREFIX="$dir" wineserver -k >/dev/null 2>&1 || true
+    done
+    for dir in "${KV_STARTED_PREFIXES[@]}"; do
+        WINEPREFIX="$dir" wineserver -w >/dev/null 2>&1 || true
+    done
+    KV_STARTED_PREFIXES=()
+    if [ -n "$KV_XVFB_PID" ]; then
+        kill "$KV_XVFB_PID" 2>/dev/null || true
+        wait "$KV_XVFB_PID" 2>/dev/null || true
+        KV_XVFB_PID=""
+    fi
+}
