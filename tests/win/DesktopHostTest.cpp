@@ -355,6 +355,16 @@ TEST_F(DesktopHostTest, AutoArrangeArrangesIconsAndFixtureSetsInitialStyles) {
     EXPECT_TRUE(state_.listViewExStyle & LVS_EX_SNAPTOGRID);
     for (const kvtest::HostItem& item : state_.items)
         EXPECT_LT(item.y, 300);
+
+    // What a restore does: both settings off, then icons moved from outside stay where put.
+    SendCommand(0x7051);
+    SendCommand(0x7052);
+    EXPECT_TRUE(SendMessageA(state_.listView.handle, LVM_SETITEMPOSITION, 0, MAKELPARAM(700, 500)));
+    Refresh();
+    EXPECT_FALSE(state_.listViewStyle & LVS_AUTOARRANGE);
+    EXPECT_FALSE(state_.listViewExStyle & LVS_EX_SNAPTOGRID);
+    EXPECT_EQ(state_.items[0].x, 700);
+    EXPECT_EQ(state_.items[0].y, 500);
 }
 
 TEST_F(DesktopHostTest, HostEndsCleanlyOnQuitCloseAndDestruction) {
