@@ -51,6 +51,20 @@ kv_create_prefix() {
         waited=$((waited + 1))
     done
     [ -s "$dir/system.reg" ] || { echo "Wine prefix $dir was not created" >&2; return 1; }
+    kv_unlink_user_folders "$dir"
+}
+
+# Wine links the user's Desktop, Documents and other shell folders to the Unix home folder. The
+# tests put files on the Desktop and must neither touch the home folder nor share it between
+# prefixes, so every such link becomes a folder of the prefix's own.
+kv_unlink_user_folders() {
+    local dir="$1" link
+    for link in "$dir"/drive_c/users/*/*; do
+        if [ -L "$link" ]; then
+            rm -f "$link"
+            mkdir -p "$link"
+        fi
+    done
 }
 
 kv_stop_all() {
