@@ -14,11 +14,24 @@ inline constexpr int RestoreKindFile = 1;
 inline constexpr int RestoreKindBackup = 2;
 inline constexpr int RestoreKindAutomatic = 3;
 
-// Captures the desktop into the target of the kind. False only when writing the file failed.
-bool SaveLayout(int kind);
+// Captures the desktop into the target of the kind. False only when writing the file failed; true
+// also when nothing was written (no file chosen, desktop not found, no shared buffer). When a file
+// was written and `writtenPath` is given, it receives the file's path; otherwise it is emptied.
+bool SaveLayout(int kind, std::string* writtenPath = nullptr);
 
 // Asks, keeps the replaced primary layout as a backup, and saves the primary layout.
 void SavePrimaryAction();
+
+// True unless the desktop matches the primary layout of the current resolution exactly (also true
+// when there is no primary layout or the desktop cannot be read).
+bool PrimaryDiffers();
+
+// True unless every desktop icon that the layout lists already stands at its stored position. The
+// layout is the backup `backupId` of the current resolution, or the primary layout when it is empty.
+bool RestoreWouldMove(const std::string& backupId);
+
+// The same for any layout file.
+bool RestoreWouldMoveFile(const std::string& path);
 
 // Restores the layout of the kind (backupId names the backup for RestoreKindBackup).
 void RestoreAction(int kind, const std::string& backupId);

@@ -4,6 +4,8 @@
 
 #include "ResourceIds.h"
 
+bool SavingAtLogoff = false;
+
 void RegisterTrayWindowClass() {
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = DefWindowProcA;

@@ -29,6 +29,11 @@ if ! wait "$prefix_job"; then
     exit 1
 fi
 
+# A small drive T: in each prefix lets the tests fill a disk.
+if kv_add_small_drive "$wine_root/win64" && kv_add_small_drive "$wine_root/win32"; then
+    export KV_FULL_DRIVE=T:
+fi
+
 status=0
 ctest --preset native -j2 || status=1
 ctest --preset windows -j2 "$@" || status=1

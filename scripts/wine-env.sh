@@ -8,6 +8,7 @@
 # callers) leaves nothing running.
 
 KV_STARTED_PREFIXES=()
+KV_MOUNTS=()
 KV_XVFB_PID=""
 export WINEDEBUG=-all
 # Keep Wine from asking to install Mono or Gecko into fresh prefixes.
@@ -67,6 +68,22 @@ kv_unlink_user_folders() {
     done
 }
 
+# Mounts a tiny file system and makes it drive T: of a prefix, so that tests can fill a disk. Only
+# where the machine allows mounting (root); otherwise the prefix has no such drive.
+kv_add_small_drive() {
+    local dir="$1" mountpoint="$1-small-drive"
+    mkdir -p "$mountpoint"
+    # A mount left behind by an interrupted run is replaced.
+    umount "$mountpoint" 2>/dev/null || true
+    if mount -t tmpfs -o size=32k,mode=0777 tmpfs "$mountpoint" 2>/dev/null; then
+        KV_MOUNTS+=("$mountpoint")
+        ln -sfn "$mountpoint" "$dir/dosdevices/t:"
+        return 0
+    fi
+    rmdir "$mountpoint" 2>/dev/null || true
+    return 1
+}
+
 kv_stop_all() {
     local dir
     for dir in "${KV_STARTED_PREFIXES[@]}"; do
@@ -76,6 +93,11 @@ kv_stop_all() {
         WINEPREFIX="$dir" wineserver -w >/dev/null 2>&1 || true
     done
     KV_STARTED_PREFIXES=()
+    for dir in "${KV_MOUNTS[@]}"; do
+        umount "$dir" 2>/dev/null || true
+        rmdir "$dir" 2>/dev/null || true
+    done
+    KV_MOUNTS=()
     if [ -n "$KV_XVFB_PID" ]; then
         kill "$KV_XVFB_PID" 2>/dev/null || true
         wait "$KV_XVFB_PID" 2>/dev/null || true

@@ -1,0 +1,24 @@
+#pragma once
+// The messages and questions of saving and restoring layouts.
+
+#include <cstdint>
+#include <string>
+
+// "Desktop not found" with the diagnostic of the last desktop search. No gating of its own beyond
+// the message box's silent mode.
+void ShowDesktopNotFound();
+
+// Why a layout file could not be read: a corrupt file (codes 1 to 3) or an I/O error (code 4).
+void ShowLayoutReadError(int32_t code, const std::string& path);
+
+// A save could not write its file.
+void ShowWriteError(const std::string& path);
+
+// Verbs of BackupFailedQuery.
+inline constexpr int BackupFailedRestore = 0;
+inline constexpr int BackupFailedSave = 1;
+
+// A backup could not be made: asks whether to restore or save anyway. Wherever messages may be
+// shown the user decides; in silent command-line mode and during the save at logoff the action goes
+// on without the backup.
+bool BackupFailedQuery(int verbIndex);
