@@ -1,10 +1,34 @@
 #pragma once
-// The language of every user-visible text.
+// The language of every user-visible text, and the text helpers of the main program.
 
 #include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "LangTable.h"
+#include "TextRules.h"
 
 inline constexpr uint8_t LanguageGerman = 0;
 inline constexpr uint8_t LanguageEnglish = 1;
 
 // 0 German, 1 English; persisted as the option "Language".
 extern uint8_t LanguageIndex;
+
+// The current language's text of a numbered text; empty for an unknown id.
+std::string LangText(int32_t id);
+
+// The current language's element of a German/English pair.
+std::string LangPick(std::string_view german, std::string_view english);
+
+// Applies the "#" marks; Auto keeps marked letters on the Vista family and capitalises them before.
+std::string ApplyCaseMarks(std::string_view text, TCaseMode mode);
+
+// "Kavrilon - " followed by a numbered text in title case without accelerators.
+std::string TitleCaption(int32_t textId);
+
+// "Kavrilon - " followed by "Fehler" or "Error".
+std::string ErrorCaption();
+
+// The language of the system default locale: German when its abbreviated language name starts
+// with "DE", English otherwise (also when the locale cannot be read).
+uint8_t LanguageFromLocale();

@@ -100,6 +100,7 @@ void WriteOptions() {
 
 void InitDefaults() {
     SetOptionDefaults();
-    LanguageIndex = LanguageEnglish;
+    // A Language key that converts overrides the locale's choice; without one the locale decides.
+    LanguageIndex = LanguageFromLocale();
     ReadOptions();
 }

@@ -1,16 +1,18 @@
 # Registers the GoogleTest cases of a Windows test program with ctest, once per Wine prefix.
 #
-#   kv_add_wine_gtest(<target> PREFIXES win64 win32 SOURCES a.cpp b.cpp)
+#   kv_add_wine_gtest(<target> PREFIXES win64 win32 SOURCES a.cpp b.cpp
+#                     [VARIANT name ENVIRONMENT VAR=value...] [TIMEOUT seconds])
 #
 # Every TEST()/TEST_F() found in the sources becomes a ctest test "<prefix>.<Suite>.<Name>" that runs
 # the program under Wine (the toolchain's emulator) in the prefix <build>/wine/<prefix>, which the
 # test script creates once per run. Tests of one prefix never run at the same time: they share the
-# prefix's named mutexes, desktop windows and data folder.
+# prefix's named mutexes, desktop windows and data folder. A VARIANT runs its cases with extra
+# environment settings under the names "<prefix>-<variant>.<Suite>.<Name>".
 
 set(KV_WINE_ROOT ${CMAKE_BINARY_DIR}/wine CACHE INTERNAL "Folder of the Wine prefixes the tests use")
 
 function(kv_add_wine_gtest target)
-    cmake_parse_arguments(ARG "" "TIMEOUT" "PREFIXES;SOURCES;ENVIRONMENT" ${ARGN})
+    cmake_parse_arguments(ARG "" "TIMEOUT;VARIANT" "PREFIXES;SOURCES;ENVIRONMENT" ${ARGN})
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 240)
     endif()
@@ -29,7 +31,11 @@ function(kv_add_wine_gtest target)
     endforeach()
     foreach(prefix IN LISTS ARG_PREFIXES)
         foreach(case IN LISTS cases)
-            set(test_name ${prefix}.${case})
+            if(ARG_VARIANT)
+                set(test_name ${prefix}-${ARG_VARIANT}.${case})
+            else()
+                set(test_name ${prefix}.${case})
+            endif()
             add_test(NAME ${test_name} COMMAND ${target} --gtest_filter=${case})
             set_tests_properties(${test_name} PROPERTIES
                 ENVIRONMENT "WINEPREFIX=${KV_WINE_ROOT}/${prefix};WINEDEBUG=-all;KV_WINE_PREFIX=${prefix};${ARG_ENVIRONMENT}"

@@ -1,0 +1,36 @@
+#pragma once
+// The program's numbered bilingual texts and the language choice. Includes no Windows header.
+//
+// Texts are 8-bit strings in the Windows-1252 code page (the program uses the ANSI functions), so
+// the German letters beyond ASCII are written as octal escapes in the source.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Element 0 is the German text, element 1 the English text.
+using TLangArray = std::array<const char*, 2>;
+
+struct TLangItem {
+    int32_t Id;
+    TLangArray Texts;
+};
+
+inline constexpr int LangTableSize = 35;
+// Searched from the first row; ids are unique.
+extern const TLangItem LangTable[LangTableSize];
+
+// Language identifiers for message boxes, indexed by the language: German (Germany), English (US).
+inline constexpr uint16_t MessageLangIds[2] = {0x0407, 0x0409};
+
+// The text of the row with `id` in `language` (0 German, 1 English), marks and accelerators still
+// in it; empty for an unknown id or language.
+std::string LangTextFor(int32_t id, uint8_t language);
+
+// The element of a German/English pair at `language`; empty when there is no such element.
+std::string PickLanguage(std::string_view german, std::string_view english, uint8_t language);
+
+// German when the abbreviated language name of the locale starts with "DE" (in any case), else
+// English.
+uint8_t LanguageFromLocaleName(std::string_view abbreviatedName);
