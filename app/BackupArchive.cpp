@@ -4,13 +4,19 @@
 #include <shellapi.h>
 
 #include "Actions.h"
+#include "AppGlobals.h"
 #include "DataFolder.h"
 #include "Language.h"
+#include "MessageBox.h"
 #include "Paths.h"
 
 std::vector<std::string> BackupIds;
 
 namespace {
+
+// "Alle Backups &löschen" / "&Delete all #backups": the menu text of the tray command, also the
+// title of its question.
+constexpr int32_t DeleteAllBackupsText = 3008;
 
 // SHFileOperationA without any user interface. Both lists end with a second NUL character, which
 // std::string's terminator and the one appended here provide.
@@ -57,11 +63,20 @@ std::string BackupLabel(const std::string& id) {
 }
 
 void DeleteAllBackups() {
-    // The folder itself, without its trailing "\". The result is of no use to anybody.
+    // The folder itself, without its trailing "\". A missing folder is left alone: the shell would
+    // report the missing source in an error box of its own. The result is of no use to anybody.
     std::string folder = BackupFolderPath(DataFolder, ResolutionKey());
     folder.pop_back();
-    SilentFileOperation(FO_DELETE, folder, {});
+    if (FolderExists(folder)) {
+        SilentFileOperation(FO_DELETE, folder, {});
+    }
 }
 
-// The backup archive is not built yet: nothing is deleted.
-void DeleteAllBackupsAction() {}
+void DeleteAllBackupsAction() {
+    const std::string question =
+        LangPick("Wollen Sie wirklich alle Backups l\366schen?", "Do you really want to delete all backups?");
+    if (AppMessageBox(OwnerWindow, question, TitleCaption(DeleteAllBackupsText),
+                      MB_YESNO | MB_ICONEXCLAMATION, false) == IDYES) {
+        DeleteAllBackups();
+    }
+}
