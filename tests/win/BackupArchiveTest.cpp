@@ -12,7 +12,6 @@
 
 #include "BackupArchive.h"
 #include "DataFolder.h"
-#include "Language.h"
 #include "TestEnvironment.h"
 
 namespace {
@@ -238,25 +237,9 @@ TEST_F(BackupArchive, DeleteAllBackupsRemovesTheCurrentResolutionsFolderOnly) {
     EXPECT_TRUE(IsFolder(other));
 }
 
-TEST(ResolutionAndTime, KeyOfTheVirtualScreenAndALocalTimeStamp) {
+TEST(ResolutionKey, ComesFromTheVirtualScreen) {
     // The virtual display of the test run.
     EXPECT_EQ(ResolutionKey(), "1280x1024");
-
-    SYSTEMTIME before = {};
-    GetLocalTime(&before);
-    const std::string stamp = TimeStamp();
-    ASSERT_EQ(stamp.size(), 14u);
-    EXPECT_EQ(stamp.substr(0, 4), std::to_string(before.wYear));
-    EXPECT_EQ(std::count_if(stamp.begin(), stamp.end(), [](char c) { return c >= '0' && c <= '9'; }), 14);
-}
-
-TEST(BackupLabels, FollowTheLanguage) {
-    const uint8_t saved = LanguageIndex;
-    LanguageIndex = LanguageGerman;
-    EXPECT_EQ(BackupLabel("20081124093015S"), "24.11.2008 09:30:15 (S)");
-    LanguageIndex = LanguageEnglish;
-    EXPECT_EQ(BackupLabel("20081124093015R"), "11/24/2008 09:30:15 (R)");
-    LanguageIndex = saved;
 }
 
 } // namespace
