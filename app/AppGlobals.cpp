@@ -1,6 +1,5 @@
 #include "AppGlobals.h"
 
-int32_t ExitCode = ExitSuccess;
 bool CommandLineMode = false;
 bool MessagesAllowed = false;
 bool TrayRequested = false;

@@ -7,13 +7,8 @@
 #include <cstdint>
 #include <string>
 
-// Exit codes of the main program.
-inline constexpr int32_t ExitSuccess = 0;
-inline constexpr int32_t ExitTrayAlreadyRunning = 1;
-inline constexpr int32_t ExitDesktopNotFound = 2;
-inline constexpr int32_t ExitLayoutFileError = 3;
+#include "ExitCodes.h"
 
-extern int32_t ExitCode;
 // Started to perform verbs; the process ends after them unless TrayRequested.
 extern bool CommandLineMode;
 // Messages and questions may be shown although CommandLineMode is set (DLG switch).

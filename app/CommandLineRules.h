@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "BackupRules.h"
+
 // Upper-cases "a".."z" (nothing else) and then removes one leading "-", "/" or "\".
 std::string NormalizeArgument(std::string_view raw);
 
@@ -44,6 +46,3 @@ struct TVerbCall {
 // The verbs of a command line in order, each with the argument it consumes. Switches and any other
 // text that is no verb are walked over; a consumed argument is never read as a verb itself.
 std::vector<TVerbCall> WalkVerbs(const std::vector<TCommandArgument>& arguments);
-
-// Backup ids are 14 digits of time stamp and one letter.
-inline constexpr size_t BackupIdLength = 15;

@@ -34,7 +34,25 @@ if kv_add_small_drive "$wine_root/win64" && kv_add_small_drive "$wine_root/win32
     export KV_FULL_DRIVE=T:
 fi
 
+# Fuzzes the layout reader for about a minute (after the seeds, which the native tests replay too).
+# Its working corpus and any finding stay under build/; a finding fails the run.
+fuzz_layout_reader() {
+    local fuzzer="$root/build/native/tests/fuzz/kv_layout_reader_fuzz" work="$root/build/native/fuzz"
+    mkdir -p "$work/corpus" "$work/findings"
+    echo "Fuzzing the layout reader for 60 s (log: $work/fuzz.log)"
+    if "$fuzzer" -dict="$root/tests/fuzz/layout.dict" -max_total_time=60 -max_len=4096 -timeout=10 \
+        -print_final_stats=1 -artifact_prefix="$work/findings/" "$work/corpus" "$root/tests/fuzz/corpus" \
+        >"$work/fuzz.log" 2>&1; then
+        grep -E '^#[0-9]+[[:space:]]+DONE|^stat::(number_of_executed_units|average_exec_per_sec)' "$work/fuzz.log"
+    else
+        tail -n 40 "$work/fuzz.log" >&2
+        echo "The layout reader fuzzer found a fault; see $work/findings/" >&2
+        return 1
+    fi
+}
+
 status=0
 ctest --preset native -j2 || status=1
+fuzz_layout_reader || status=1
 ctest --preset windows -j2 "$@" || status=1
 exit $status

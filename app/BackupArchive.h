@@ -1,0 +1,33 @@
+#pragma once
+// Primary layouts and the backup archive of the current data folder: existence of a primary
+// layout, the "S" copy of a primary layout before it is replaced, the listing of an archive, the
+// labels of backups and the deletion of the current resolution's archive. The resolution key,
+// the time stamp and the naming of new backups (NewBackupPath) come from BackupStore.h.
+
+#include <string>
+#include <vector>
+
+#include "BackupStore.h"
+
+// The ids of the archive listed last by EnumerateBackups, newest first. The backup archive menu
+// gives entry i the command id 5000 + i.
+extern std::vector<std::string> BackupIds;
+
+// A primary layout exists for the resolution key.
+bool PrimaryExists(const std::string& resolutionKey);
+
+// Copies the primary layout of the key into its archive, named by `stamp` and the letter of
+// `letterIndex` (0 "S"), creating the archive folder when needed. The copy never replaces an
+// existing backup (see NewBackupPath). True when there is no primary layout to keep or the copy
+// succeeded.
+bool CreateBackup(const std::string& resolutionKey, int letterIndex, const std::string& stamp);
+
+// Fills BackupIds with the archive of the key (see ListBackupIds); `prune` deletes all but the
+// newest backups.
+void EnumerateBackups(const std::string& resolutionKey, bool prune);
+
+// The label of a backup in the current language, for example "24.11.2008 09:30:15 (S)".
+std::string BackupLabel(const std::string& id);
+
+// Removes the archive folder of the current resolution with everything in it, for good.
+void DeleteAllBackups();

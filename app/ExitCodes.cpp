@@ -1,0 +1,3 @@
+#include "ExitCodes.h"
+
+int32_t ExitCode = ExitSuccess;

@@ -1,0 +1,12 @@
+#pragma once
+// The exit code of the main program and its values. Includes no Windows header, so that the
+// Windows-independent units that decide an exit code (the layout file reader) can set it.
+
+#include <cstdint>
+
+inline constexpr int32_t ExitSuccess = 0;
+inline constexpr int32_t ExitTrayAlreadyRunning = 1;
+inline constexpr int32_t ExitDesktopNotFound = 2;
+inline constexpr int32_t ExitLayoutFileError = 3;
+
+extern int32_t ExitCode;

@@ -1,0 +1,66 @@
+#pragma once
+// The layout file format (".kvl"): its reader, the table of entries the reader fills, the caption
+// lookup, and the text of the lines the capture writes. This unit is the one place that knows the
+// format. Includes no Windows header.
+//
+// A layout file is a sequence of 8-bit lines, written with CR LF ends:
+//   EF BB BF "Kavrilon 8.2"        identification (the reader checks only "Kavrilon")
+//   "# " resolution key            comment, for example # 1280x1024
+//   "# " time stamp                comment, for example # 20081124093015
+//   "# Grid"                       optional: align-to-grid was on at capture time
+//   X " " Y " " caption            one line per desktop icon, in the list view's item order
+// X and Y are signed decimal virtual-screen coordinates; the caption is everything after the
+// second blank, blanks included, neither quoted nor escaped.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ItemProp.h"
+
+// Result codes of ReadLayoutFile. Callers show 1 to 3 as a corrupt file and 4 as an I/O error.
+inline constexpr int32_t LayoutReadComplete = 0;
+inline constexpr int32_t LayoutFileEmpty = 1;
+inline constexpr int32_t LayoutWrongSignature = 2;
+inline constexpr int32_t LayoutBadNumber = 3;
+inline constexpr int32_t LayoutReadError = 4;
+
+// The entries of the layout read last, in file order; Matched is false after reading. Callers empty
+// the table when their operation ends, and use it only after a complete read (code 0): after codes
+// 1 to 4 it may still hold an earlier or a partial table.
+extern std::vector<TItemProp> LayoutEntries;
+// The layout read last had a line exactly equal to "# Grid".
+extern bool LayoutHasGrid;
+
+// Reads a layout file into LayoutEntries and LayoutHasGrid and returns one of the codes above.
+// Code 4 (the file cannot be opened or read) also sets ExitCode to ExitLayoutFileError; the other
+// codes leave it alone. The path is an 8-bit path as the program uses them everywhere.
+int32_t ReadLayoutFile(const std::string& path);
+
+// The same reading over the bytes of a file, without any file access; never returns code 4.
+int32_t ReadLayoutBytes(std::string_view bytes);
+
+// A stored position.
+struct TLayoutPoint {
+    int32_t X = 0;
+    int32_t Y = 0;
+};
+
+// Gives out the first entry not yet given out whose caption equals `caption` byte for byte: marks
+// it Matched, stores its position in `point` and returns true. Without such an entry returns false
+// and leaves `point` alone. So the k-th icon bearing a caption receives the k-th entry with it.
+bool FindLayoutEntry(std::string_view caption, TLayoutPoint& point);
+
+// Writing side. Every line comes with its CR LF end.
+
+// The three header lines: byte-order mark and signature with version, "# " + resolution key,
+// "# " + time stamp.
+std::string LayoutHeaderLines(std::string_view resolutionKey, std::string_view timeStamp);
+
+// The line that marks a layout captured with align-to-grid on; it follows the header lines.
+std::string LayoutGridLine();
+
+// One entry line: X, a blank, Y, a blank, the caption. A caption cannot hold a line break; should
+// one ever come with CR or LF, each is written as a blank, so that the file stays readable.
+std::string LayoutEntryLine(int32_t x, int32_t y, std::string_view caption);

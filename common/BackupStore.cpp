@@ -1,0 +1,91 @@
+#include "BackupStore.h"
+
+#include <windows.h>
+
+#include "WinHandles.h"
+
+namespace {
+
+bool FileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Waits until the local time has reached `stamp`, polling the clock; gives up after about two
+// seconds, which is more than the one second it waits for when the clock runs normally.
+void WaitForTimeStamp(const std::string& stamp) {
+    for (int round = 0; round < 40 && TimeStamp() < stamp; ++round) {
+        Sleep(50);
+    }
+}
+
+} // namespace
+
+std::string ResolutionKey() {
+    return ResolutionKeyOf(GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN),
+                           GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+}
+
+std::string TimeStamp() {
+    SYSTEMTIME now = {};
+    GetLocalTime(&now);
+    return FormatTimeStamp(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
+}
+
+std::vector<std::string> ListBackupIds(const std::string& dataFolder, const std::string& resolutionKey,
+                                       bool prune) {
+    std::vector<std::string> ids;
+    const std::string folder = BackupFolderPath(dataFolder, resolutionKey);
+    WIN32_FIND_DATAA found = {};
+    TUniqueFind search(FindFirstFileA((folder + "*.kvl").c_str(), &found));
+    if (!search) {
+        return ids;
+    }
+    do {
+        std::string id;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+            BackupIdOfFileName(found.cFileName, id)) {
+            ids.push_back(std::move(id));
+        }
+    } while (FindNextFileA(search.get(), &found));
+    search.reset();
+
+    SortBackupIdsNewestFirst(ids);
+    if (prune && ids.size() > BackupsKept) {
+        for (size_t i = BackupsKept; i < ids.size(); ++i) {
+            DeleteFileA(BackupFilePath(dataFolder, resolutionKey, ids[i]).c_str());
+        }
+        ids.resize(BackupsKept);
+    } else if (ids.size() > BackupListLimit) {
+        ids.resize(BackupListLimit);
+    }
+    return ids;
+}
+
+std::string NewBackupPath(const std::string& dataFolder, const std::string& resolutionKey, char letter,
+                          const std::string& stamp) {
+    std::string candidate = stamp;
+    for (;;) {
+        const std::string path = BackupFilePath(dataFolder, resolutionKey, candidate + letter);
+        if (!FileExists(path)) {
+            return path;
+        }
+        std::string next;
+        if (!NextSecondTimeStamp(candidate, next)) {
+            // Not a time stamp (or the last one there is): go on from the clock.
+            const std::string now = TimeStamp();
+            if (now == candidate || !NextSecondTimeStamp(now, next)) {
+                return {};
+            }
+            candidate = now;
+            continue;
+        }
+        // Wait only when the next second is the clock's next second: a stamp from the past needs no
+        // waiting, and one far ahead of a clock that was set back must not stall the program.
+        const std::string now = TimeStamp();
+        std::string clockNext;
+        if (now < next && NextSecondTimeStamp(now, clockNext) && clockNext == next) {
+            WaitForTimeStamp(next);
+        }
+        candidate = next;
+    }
+}

@@ -1,0 +1,70 @@
+// Feeds arbitrary bytes to the layout reader and checks what every reading must hold: a known
+// result code; after a complete read, captions without line breaks; entries that survive being
+// written with the program's own line writers and read again; and a caption lookup that gives
+// every entry out exactly once, in file order.
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "LayoutFile.h"
+
+namespace {
+
+void Check(bool condition, const char* what) {
+    if (!condition) {
+        std::fprintf(stderr, "layout reader invariant broken: %s\n", what);
+        std::abort();
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const int32_t code = ReadLayoutBytes(bytes);
+    Check(code >= LayoutReadComplete && code <= LayoutReadError, "result code out of range");
+    Check(code != LayoutReadError, "reading bytes reported a file error");
+    Check(code != LayoutFileEmpty || size == 0, "code 1 for a file that is not empty");
+    if (code != LayoutReadComplete) {
+        return 0;
+    }
+
+    const std::vector<TItemProp> read = LayoutEntries;
+    const bool grid = LayoutHasGrid;
+    for (const TItemProp& entry : read) {
+        Check(entry.Caption.find_first_of("\r\n") == std::string::npos, "caption holds a line break");
+        Check(!entry.Matched, "entry matched right after reading");
+    }
+
+    std::string written = LayoutHeaderLines("1280x1024", "20081124093015");
+    if (grid) {
+        written += LayoutGridLine();
+    }
+    for (const TItemProp& entry : read) {
+        written += LayoutEntryLine(entry.X, entry.Y, entry.Caption);
+    }
+    Check(ReadLayoutBytes(written) == LayoutReadComplete, "written entries do not read back");
+    Check(LayoutHasGrid == grid, "grid flag changed by writing and reading");
+    Check(LayoutEntries.size() == read.size(), "entry count changed by writing and reading");
+    for (size_t i = 0; i < read.size(); ++i) {
+        Check(LayoutEntries[i].Caption == read[i].Caption, "caption changed by writing and reading");
+        Check(LayoutEntries[i].X == read[i].X && LayoutEntries[i].Y == read[i].Y,
+              "position changed by writing and reading");
+    }
+
+    // Looking up every caption in file order must hand out each entry itself, once.
+    for (const TItemProp& entry : read) {
+        TLayoutPoint point{entry.X ^ 1, entry.Y ^ 1};
+        Check(FindLayoutEntry(entry.Caption, point), "an entry's caption was not found");
+        Check(point.X == entry.X && point.Y == entry.Y, "lookup gave another entry's position");
+    }
+    if (!read.empty()) {
+        TLayoutPoint point;
+        Check(!FindLayoutEntry(read.front().Caption, point), "an entry was given out twice");
+    }
+    return 0;
+}
