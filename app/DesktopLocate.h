@@ -17,8 +17,9 @@ extern HANDLE ShellProcess;         // that process, opened for memory access; o
 extern std::string LocateErrorText; // "<stage> <error code>" of the last failed search
 
 // Process access that the item access needs: query information, write, read and allocate memory.
-inline constexpr DWORD ShellProcessAccess = // 0x438
+inline constexpr DWORD ShellProcessAccess =
     PROCESS_QUERY_INFORMATION | PROCESS_VM_WRITE | PROCESS_VM_READ | PROCESS_VM_OPERATION;
+static_assert(ShellProcessAccess == 0x438);
 
 // Finds the desktop windows and opens the shell's process, filling the globals above. Closes the
 // process handle of an earlier call first. False, with LocateErrorText set, when a stage failed:
