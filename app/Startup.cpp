@@ -6,6 +6,7 @@
 #include "AppGlobals.h"
 #include "CommandLine.h"
 #include "DataFolder.h"
+#include "DesktopLocate.h"
 #include "Options.h"
 #include "TrayWindow.h"
 #include "WinHandles.h"
@@ -53,6 +54,8 @@ int RunKavrilon(const std::vector<std::string>& arguments) {
         RunTrayPhase();
     }
 
+    // The only handle that outlives an action: the shell's process of the last desktop search.
+    ReleaseShellProcess();
     CoUninitialize();
     return ExitCode;
 }

@@ -1,0 +1,119 @@
+#include "ItemAccess.h"
+
+#include <commctrl.h>
+
+#include <utility>
+
+#include "AppGlobals.h"
+#include "DesktopLocate.h"
+#include "ItemRecords.h"
+
+// The records carry the buffer's address in 32 bits: this program is a 32-bit program.
+static_assert(sizeof(void*) == 4, "the transfer records hold 32-bit addresses");
+
+void* SharedBuffer = nullptr;
+HANDLE SharedMapping = nullptr;
+
+namespace {
+
+uint8_t* SharedBytes() {
+    return static_cast<uint8_t*>(SharedBuffer);
+}
+
+uint32_t SharedBufferAddress() {
+    return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(SharedBuffer));
+}
+
+} // namespace
+
+void AllocSharedBuffer() {
+    SharedBuffer = nullptr;
+    if (IsNTPlatform) {
+        SharedBuffer = VirtualAllocEx(ShellProcess, nullptr, SharedBufferSize, MEM_COMMIT, PAGE_READWRITE);
+        return;
+    }
+    SharedMapping =
+        CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, SharedBufferSize, nullptr);
+    if (SharedMapping != nullptr) {
+        SharedBuffer = MapViewOfFile(SharedMapping, FILE_MAP_WRITE, 0, 0, SharedBufferSize);
+        if (SharedBuffer == nullptr) {
+            // The callers give up without freeing when there is no buffer: the mapping would leak.
+            CloseHandle(SharedMapping);
+            SharedMapping = nullptr;
+        }
+    }
+}
+
+void FreeSharedBuffer() {
+    if (SharedBuffer == nullptr) {
+        return;
+    }
+    if (IsNTPlatform) {
+        VirtualFreeEx(ShellProcess, SharedBuffer, 0, MEM_RELEASE);
+    } else {
+        UnmapViewOfFile(SharedBuffer);
+        CloseHandle(SharedMapping);
+        SharedMapping = nullptr;
+    }
+    SharedBuffer = nullptr;
+}
+
+bool ReadIconItem(int32_t index, TItemProp& item) {
+    if (SharedBuffer == nullptr) {
+        return false;
+    }
+    const TRecordKind kind = RecordKindFor(IsNTPlatform, ShellIs64Bit);
+    const TRecordLayout layout = RecordLayoutOf(kind);
+    uint8_t record[SharedBufferSize];
+    BuildItemRecord(kind, SharedBufferAddress(), record);
+    if (!WriteProcessMemory(ShellProcess, SharedBuffer, record, layout.Size, nullptr)) {
+        return false;
+    }
+
+    const WPARAM itemIndex = static_cast<WPARAM>(index);
+    const LPARAM itemAddress = reinterpret_cast<LPARAM>(SharedBytes() + layout.ItemOffset);
+    const LRESULT copied = kind == TRecordKind::Ansi
+                               ? SendMessageA(DesktopListView, LVM_GETITEMTEXTA, itemIndex, itemAddress)
+                               : SendMessageW(DesktopListView, LVM_GETITEMTEXTW, itemIndex, itemAddress);
+    if (copied == 0) {
+        // Also an icon with an empty caption: it cannot be told apart from the others.
+        return false;
+    }
+    const LPARAM pointAddress = reinterpret_cast<LPARAM>(SharedBytes() + layout.PointOffset);
+    if (!SendMessageA(DesktopListView, LVM_GETITEMPOSITION, itemIndex, pointAddress)) {
+        return false;
+    }
+    // A failed read would leave the record as it was built, an empty caption at (0, 0): that is
+    // no item, so it counts as a failed read too.
+    if (!ReadProcessMemory(ShellProcess, SharedBuffer, record, layout.Size, nullptr)) {
+        return false;
+    }
+
+    TRecordContent content = DecodeItemRecord(kind, record);
+    item.Caption = std::move(content.Caption);
+    item.X = content.X;
+    item.Y = content.Y;
+    return true;
+}
+
+int32_t DesktopItemCount() {
+    return static_cast<int32_t>(SendMessageA(DesktopListView, LVM_GETITEMCOUNT, 0, 0));
+}
+
+bool SetIconPosition(int32_t index, int32_t x, int32_t y) {
+    return SendMessageA(DesktopListView, LVM_SETITEMPOSITION, static_cast<WPARAM>(index),
+                        MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y))) != FALSE;
+}
+
+uint32_t DesktopExtendedStyle() {
+    return static_cast<uint32_t>(SendMessageA(DesktopListView, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
+}
+
+uint32_t DesktopWindowStyle() {
+    return static_cast<uint32_t>(GetWindowLongA(DesktopListView, GWL_STYLE));
+}
+
+void SendViewCommand(uint16_t commandId) {
+    SendMessageA(ProgmanWindow, WM_COMMAND, commandId, 0);
+    Sleep(0);
+}
