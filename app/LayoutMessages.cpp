@@ -9,9 +9,9 @@
 #include "TrayWindow.h"
 
 void ShowDesktopNotFound() {
-    const std::string text =
-        FormatFirst(LangPick("Desktop nicht gefunden!\r\nFehlercode: %s", "Desktop not found!\r\nError code: %s"),
-                    LocateErrorText);
+    const std::string text = FormatFirst(
+        LangPick("Desktop nicht gefunden!\r\nFehlercode: %s", "Desktop not found!\r\nError code: %s"),
+        LocateErrorText);
     AppMessageBox(OwnerWindow, text, ErrorCaption(), MB_ICONHAND, false);
 }
 
@@ -23,7 +23,8 @@ void ShowLayoutReadError(int32_t code, const std::string& path) {
         kind = LangPick("E/A-Fehler", "I/O error");
     }
     // The path is put in as it is: a "%s" in a file name must not receive the code.
-    const std::string body = LangPick("Fehler beim \326ffnen der Datei\r\r", "Error opening\r\r") + path + "\r\r" +
+    const std::string body = LangPick("Fehler beim \326ffnen der Datei\r\r", "Error opening\r\r") + path +
+                             "\r\r" +
                              FormatFirst(LangPick("Fehlercode %s", "Error code %s"), std::to_string(code));
     AppMessageBox(OwnerWindow, kind + ": " + body, ErrorCaption(), MB_ICONHAND, false);
 }
@@ -39,9 +40,10 @@ bool BackupFailedQuery(int verbIndex) {
     }
     const std::string verb =
         verbIndex == BackupFailedRestore ? LangPick("restaurieren", "Restore") : LangPick("sichern", "Save");
-    const std::string text = FormatFirst(
-        LangPick("Das Anlegen eines Backups ist fehlgeschlagen!\r\rLayout trotzdem %s?", "Creating a backup failed!\r\r%s anyway?"),
-        verb);
+    const std::string text =
+        FormatFirst(LangPick("Das Anlegen eines Backups ist fehlgeschlagen!\r\rLayout trotzdem %s?",
+                             "Creating a backup failed!\r\r%s anyway?"),
+                    verb);
     // In silent command-line mode the message box answers Yes without showing anything.
     return AppMessageBox(OwnerWindow, text, ErrorCaption(), MB_YESNO | MB_ICONHAND, false) == IDYES;
 }

@@ -82,8 +82,8 @@ bool RestoreLayout(const std::string& path) {
     if (DefViewUnderWorker) {
         RECT view = {};
         GetWindowRect(DefViewWindow, &view);
-        MoveWindow(GetParent(DefViewWindow), view.left, view.top, view.right - view.left, view.bottom - view.top,
-                   TRUE);
+        MoveWindow(GetParent(DefViewWindow), view.left, view.top, view.right - view.left,
+                   view.bottom - view.top, TRUE);
     }
 
     const TScreenRect origin = GetVirtualScreenRect();
@@ -142,10 +142,10 @@ void RestoreAction(int kind, const std::string& backupId) {
     if (userRestore && askOption != 0) {
         const std::string caption =
             "Kavrilon - " + StripAccelerators(ApplyCaseMarks(LangText(4001), CaseUpper) + titleSuffix);
-        const std::string text = FormatFirst(
-            LangPick("Wollen Sie das Icon-Layout f\374r die Aufl\366sung %s restaurieren?",
-                     "Do you want to restore the icon layout for %s?"),
-            key);
+        const std::string text =
+            FormatFirst(LangPick("Wollen Sie das Icon-Layout f\374r die Aufl\366sung %s restaurieren?",
+                                 "Do you want to restore the icon layout for %s?"),
+                        key);
         if (AppMessageBox(OwnerWindow, text, caption, MB_YESNO | MB_ICONQUESTION, true) != IDYES) {
             return;
         }
@@ -171,7 +171,8 @@ void RestoreAction(int kind, const std::string& backupId) {
     }
 
     if (undoSaved && DirectUndo == 1 && MessagesShown()) {
-        const std::string text = LangPick("Wollen Sie dieses Layout behalten?", "Do you want to keep this layout?");
+        const std::string text =
+            LangPick("Wollen Sie dieses Layout behalten?", "Do you want to keep this layout?");
         if (AppMessageBox(OwnerWindow, text, TitleCaption(4001), MB_YESNO | MB_ICONQUESTION, true) == IDNO) {
             RestoreLayout(undoPath);
             if (hadGrid && LocateDesktop() && (DesktopExtendedStyle() & LVS_EX_SNAPTOGRID) == 0) {
@@ -195,13 +196,13 @@ void RestoreAction(int kind, const std::string& backupId) {
         ExitCode = exitCode;
         if (differs && primaryReadable) {
             const std::string caption =
-                "Kavrilon - " + StripAccelerators(ApplyCaseMarks(LangPick("Hauptlayout sichern", "Save #primary #layout"),
-                                                                 CaseUpper));
-            const std::string text =
-                LangPick("Das restaurierte Layout unterscheidet sich vom aktuellen Hauptlayout.\rSoll es als neues "
-                         "Hauptlayout gesichert werden?",
-                         "The restored layout differs from the current primary layout.\rDo you want it to be saved as "
-                         "new primary layout?");
+                "Kavrilon - " + StripAccelerators(ApplyCaseMarks(
+                                    LangPick("Hauptlayout sichern", "Save #primary #layout"), CaseUpper));
+            const std::string text = LangPick(
+                "Das restaurierte Layout unterscheidet sich vom aktuellen Hauptlayout.\rSoll es als neues "
+                "Hauptlayout gesichert werden?",
+                "The restored layout differs from the current primary layout.\rDo you want it to be saved as "
+                "new primary layout?");
             if (AppMessageBox(OwnerWindow, text, caption, MB_YESNO | MB_ICONQUESTION, true) == IDYES) {
                 if (!CreateBackup(key, 0, TimeStamp()) && !BackupFailedQuery(BackupFailedSave)) {
                     return;

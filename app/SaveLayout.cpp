@@ -50,6 +50,11 @@ std::string TargetPath(int kind, const std::string& key) {
 // file in the target's folder first, which then takes the target's place. On failure the target is
 // as it was and the new file is gone.
 bool ReplaceFileContent(const std::string& target, const std::string& content) {
+    // A file the user marked read-only is not replaced (Windows refuses to replace it as well).
+    const DWORD attributes = GetFileAttributesA(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        return false;
+    }
     std::string folder = FolderOfPath(target);
     if (folder.empty()) {
         folder = ".\\";
@@ -60,12 +65,13 @@ bool ReplaceFileContent(const std::string& target, const std::string& content) {
     }
     bool written = false;
     {
-        TUniqueFile file(CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                     nullptr));
+        TUniqueFile file(
+            CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file) {
             DWORD done = 0;
-            written = WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &done, nullptr) &&
-                      done == content.size() && FlushFileBuffers(file.get());
+            written =
+                WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &done, nullptr) &&
+                done == content.size() && FlushFileBuffers(file.get());
         }
     }
     if (written &&
@@ -193,10 +199,11 @@ bool SaveLayout(int kind, std::string* writtenPath) {
 void SavePrimaryAction() {
     const std::string key = ResolutionKey();
     if ((PortableMode || QuerySave != 0) && !SavingAtLogoff) {
-        const std::string text = FormatFirst(LangPick("Wollen Sie dieses Icon-Layout als Hauptlayout f\374r die "
-                                                      "Aufl\366sung %s sichern?",
-                                                      "Do you want to save this icon layout as primary layout for %s?"),
-                                             key);
+        const std::string text =
+            FormatFirst(LangPick("Wollen Sie dieses Icon-Layout als Hauptlayout f\374r die "
+                                 "Aufl\366sung %s sichern?",
+                                 "Do you want to save this icon layout as primary layout for %s?"),
+                        key);
         if (AppMessageBox(OwnerWindow, text, TitleCaption(4000), MB_YESNO | MB_ICONQUESTION, true) != IDYES) {
             return;
         }

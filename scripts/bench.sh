@@ -21,11 +21,11 @@ source "$root/scripts/wine-env.sh"
 trap kv_stop_all EXIT
 
 cmake --preset windows >/dev/null
-cmake --build --preset windows --target kv_item_access_bench
+cmake --build --preset windows --target kv_item_access_bench kv_save_restore_bench
 
 kv_start_display
 bench_root="$root/build/windows/wine-bench"
-benchmarks=(kv_item_access_bench.exe)
+benchmarks=(kv_item_access_bench.exe kv_save_restore_bench.exe)
 for prefix in "${prefixes[@]}"; do
     echo "Creating the $prefix prefix ..."
     kv_create_prefix "$bench_root/$prefix" "$prefix"

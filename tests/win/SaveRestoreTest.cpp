@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -22,12 +23,14 @@ using kvtest::DesktopHostState;
 using kvtest::DesktopIcon;
 
 // U+00DC, U+2603 and U+1D11E: a character outside the BMP is stored as two three-byte sequences.
-const std::string Snowman = "\xC3\x9C" "ber \xE2\x98\x83 \xF0\x9D\x84\x9E";
-const std::string SnowmanStored = "\xC3\x9C" "ber \xE2\x98\x83 \xED\xA0\xB4\xED\xB4\x9E";
+const std::string Snowman = "\xC3\x9C"
+                            "ber \xE2\x98\x83 \xF0\x9D\x84\x9E";
+const std::string SnowmanStored = "\xC3\x9C"
+                                  "ber \xE2\x98\x83 \xED\xA0\xB4\xED\xB4\x9E";
 
 const std::vector<DesktopIcon> SampleIcons = {
-    {"Computer", 17, 2},    {"Recycle Bin", 17, 78},  {"Notes.txt", 300, 40},
-    {"Notes.txt", 500, 40}, {"", 60, 160},            {Snowman, 100, 300},
+    {"Computer", 17, 2},    {"Recycle Bin", 17, 78}, {"Notes.txt", 300, 40},
+    {"Notes.txt", 500, 40}, {"", 60, 160},           {Snowman, 100, 300},
 };
 
 class SaveRestore : public ::testing::Test {
@@ -119,13 +122,15 @@ TEST_F(SaveRestore, SaveWithDlgAsksFirstAndNotifiesAfterwards) {
         ASSERT_NE(question, nullptr);
         const TDialogContent asked = ReadDialog(question);
         EXPECT_EQ(asked.Caption, "Kavrilon - Save Layout");
-        EXPECT_EQ(asked.Text, "Do you want to save this icon layout as primary layout for " + DisplayResolutionKey() + "?");
+        EXPECT_EQ(asked.Text, "Do you want to save this icon layout as primary layout for " +
+                                  DisplayResolutionKey() + "?");
         ASSERT_TRUE(PressDialogButton(question, IDYES));
         HWND notice = run.NextBox();
         ASSERT_NE(notice, nullptr);
         const TDialogContent told = ReadDialog(notice);
         EXPECT_EQ(told.Caption, "Kavrilon - Save Layout");
-        EXPECT_EQ(told.Text, "The icon layout for " + DisplayResolutionKey() + " was saved as primary layout.");
+        EXPECT_EQ(told.Text,
+                  "The icon layout for " + DisplayResolutionKey() + " was saved as primary layout.");
         ASSERT_TRUE(PressDialogButton(notice, IDOK));
         ASSERT_TRUE(run.Finish());
         EXPECT_EQ(run.ExitCode(), 0u);
@@ -199,7 +204,8 @@ TEST_F(SaveRestore, RestoreSendsTheViewCommandsOfTheWindowsVersion) {
         RemoveKavrilonData();
         ASSERT_TRUE(WriteOptionsFile({"IconSize=2"}));
         MakeDataFolders();
-        ASSERT_TRUE(WriteLayoutFile(PrimaryLayoutFile(), {{40, 30, "Computer"}, {140, 30, "Notes.txt"}}, true));
+        ASSERT_TRUE(
+            WriteLayoutFile(PrimaryLayoutFile(), {{40, 30, "Computer"}, {140, 30, "Notes.txt"}}, true));
         DesktopHostOptions options;
         options.autoArrange = true;
         options.snapToGrid = true;
@@ -238,7 +244,8 @@ TEST_F(SaveRestore, IconSizeIsSetOnlyOnTheVistaFamilyAndOnlyForValuesOneToThree)
 TEST_F(SaveRestore, AnsweringNoToTheKeepQuestionPutsThePreviousArrangementBack) {
     StartDesktop(SampleIcons);
     ExpectSilentSuccess(RunKavrilon({"/s"}));
-    const std::vector<TPlace> arranged = {{700, 100}, {700, 200}, {700, 300}, {700, 400}, {60, 160}, {700, 500}};
+    const std::vector<TPlace> arranged = {{700, 100}, {700, 200}, {700, 300},
+                                          {700, 400}, {60, 160},  {700, 500}};
     MoveAll(arranged);
     // A backup newer than anything this restore writes: it must survive the undo untouched.
     MakeDataFolders();
@@ -300,7 +307,8 @@ TEST_F(SaveRestore, RestoringABackupOffersToMakeItThePrimaryLayout) {
     StartDesktop({{"Computer", 300, 300}, {"Notes.txt", 400, 300}});
     MakeDataFolders();
     ASSERT_TRUE(WriteLayoutFile(PrimaryLayoutFile(), {{10, 10, "Computer"}, {110, 10, "Notes.txt"}}));
-    ASSERT_TRUE(WriteLayoutFile(BackupFolder() + "20250102030405S.kvl", {{50, 60, "Computer"}, {150, 60, "Notes.txt"}}));
+    ASSERT_TRUE(WriteLayoutFile(BackupFolder() + "20250102030405S.kvl",
+                                {{50, 60, "Computer"}, {150, 60, "Notes.txt"}}));
     const std::string oldPrimary = ReadFileBytes(PrimaryLayoutFile());
 
     TKavrilonRun run({"/dlg", "/rb", "20250102030405s"});
@@ -326,7 +334,8 @@ TEST_F(SaveRestore, RestoringABackupOffersToMakeItThePrimaryLayout) {
     EXPECT_EQ(run.ExitCode(), 0u);
 
     EXPECT_EQ(Describe(CurrentPlaces(host_)), Describe({{50, 60}, {150, 60}}));
-    EXPECT_NE(ReadFileBytes(PrimaryLayoutFile()).find("\r\n50 60 Computer\r\n150 60 Notes.txt\r\n"), std::string::npos);
+    EXPECT_NE(ReadFileBytes(PrimaryLayoutFile()).find("\r\n50 60 Computer\r\n150 60 Notes.txt\r\n"),
+              std::string::npos);
     // The replaced primary layout is kept as an "S" backup beside the restored one and the undo backup.
     int copies = 0;
     for (const std::string& name : BackupFiles()) {
@@ -342,6 +351,32 @@ TEST_F(SaveRestore, RestoringABackupWithoutPrimaryLayoutSucceedsWithoutOffer) {
     ExpectSilentSuccess(RunKavrilon({"/rb", "20250102030405R"}));
     EXPECT_EQ(CurrentPlaces(host_)[0], (TPlace{50, 60}));
     EXPECT_FALSE(IsFile(PrimaryLayoutFile()));
+}
+
+TEST_F(SaveRestore, AFailedBackupIsAskedAboutOnlyWhereMessagesMayBeShown) {
+    StartDesktop({{"Computer", 300, 300}});
+    ExpectSilentSuccess(RunKavrilon({"/s"}));
+    const std::string first = ReadFileBytes(PrimaryLayoutFile());
+    // A file where the backup folder belongs: no backup can be made.
+    ASSERT_TRUE(RemoveTree(KavrilonDataFolder() + "Backups"));
+    ASSERT_TRUE(WriteFileBytes(KavrilonDataFolder() + "Backups", "in the way"));
+    ASSERT_TRUE(WriteOptionsFile({"QuerySave=0", "SaveNotification=0"}));
+    ASSERT_TRUE(host_.Move(0, 640, 480));
+
+    // With DLG the user decides: No keeps the primary layout as it was.
+    TKavrilonRun asked({"/dlg", "/s"});
+    HWND question = asked.NextBox();
+    ASSERT_NE(question, nullptr);
+    const TDialogContent failed = ReadDialog(question);
+    EXPECT_EQ(failed.Caption, "Kavrilon - Error");
+    EXPECT_EQ(failed.Text, "Creating a backup failed!\r\rSave anyway?");
+    ASSERT_TRUE(PressDialogButton(question, IDNO));
+    ASSERT_TRUE(asked.Finish()) << asked.WindowsSeen();
+    EXPECT_EQ(ReadFileBytes(PrimaryLayoutFile()), first);
+
+    // Without DLG nothing is asked and the save goes on without the backup.
+    ExpectSilentSuccess(RunKavrilon({"/s"}));
+    EXPECT_NE(ReadFileBytes(PrimaryLayoutFile()).find("\r\n640 480 Computer\r\n"), std::string::npos);
 }
 
 TEST_F(SaveRestore, SaveToAndRestoreFromANamedFile) {
@@ -455,11 +490,13 @@ TEST_F(SaveRestore, AFailedSaveLeavesThePreviousPrimaryLayoutIntact) {
 TEST_F(SaveRestore, AFullDiskLeavesThePreviousFileIntact) {
     // The test script mounts a tiny file system as a Wine drive when the machine allows it.
     char drive[16] = {};
-    if (GetEnvironmentVariableA("KV_FULL_DRIVE", drive, sizeof(drive)) == 0 || !IsFolder(std::string(drive) + "\\")) {
+    if (GetEnvironmentVariableA("KV_FULL_DRIVE", drive, sizeof(drive)) == 0 ||
+        !IsFolder(std::string(drive) + "\\")) {
         GTEST_SKIP() << "no small drive to fill (KV_FULL_DRIVE is not set)";
     }
     const std::string target = std::string(drive) + "\\layout.kvl";
-    ASSERT_TRUE(WriteFileBytes(target, "\xEF\xBB\xBFKavrilon 8.2\r\n# 1x1\r\n# 20260101000000\r\n1 2 Old\r\n"));
+    ASSERT_TRUE(
+        WriteFileBytes(target, "\xEF\xBB\xBFKavrilon 8.2\r\n# 1x1\r\n# 20260101000000\r\n1 2 Old\r\n"));
     const std::string previous = ReadFileBytes(target);
     DesktopHostOptions many;
     many.generatedCount = 4000;

@@ -125,10 +125,13 @@ int main(int argc, char** argv) {
 
     std::printf("\n%-24s %-12s %-12s %-12s\n", "Icon", "before", "scrambled", "restored");
     bool allBack = restored.items.size() == before.items.size();
-    for (size_t i = 0; i < before.items.size() && i < scrambled.items.size() && i < restored.items.size(); ++i) {
-        const bool back = restored.items[i].x == before.items[i].x && restored.items[i].y == before.items[i].y;
+    for (size_t i = 0; i < before.items.size() && i < scrambled.items.size() && i < restored.items.size();
+         ++i) {
+        const bool back =
+            restored.items[i].x == before.items[i].x && restored.items[i].y == before.items[i].y;
         allBack = allBack && back;
-        std::printf("%-24s %-12s %-12s %-12s %s\n", kvtest::DesktopHost::Narrow(before.items[i].caption).c_str(),
+        std::printf("%-24s %-12s %-12s %-12s %s\n",
+                    kvtest::DesktopHost::Narrow(before.items[i].caption).c_str(),
                     Position(before.items[i]).c_str(), Position(scrambled.items[i]).c_str(),
                     Position(restored.items[i]).c_str(), back ? "back in place" : "NOT BACK");
     }

@@ -1,0 +1,182 @@
+// Benchmark of saving and restoring against the desktop host: the floor (one bare cross-process
+// message, one bare item read, one bare move) and the cost per icon of a save, of a restore that
+// moves every icon and of a restore that moves none, for the icon counts given on the command line
+// (default 100 and 1000). Runs the program's own procedures in this process. Prints figures and the
+// ratios to the floor; asserts nothing.
+//
+//   kv_save_restore_bench.exe [icon count ...]
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "Actions.h"
+#include "AppGlobals.h"
+#include "BackupStore.h"
+#include "BenchTiming.h"
+#include "DesktopLocate.h"
+#include "ItemAccess.h"
+#include "LayoutFile.h"
+#include "RestoreLayout.h"
+#include "WindowsVersion.h"
+#include "support/DesktopHostClient.h"
+
+namespace {
+
+std::string TempFolder() {
+    char folder[MAX_PATH + 1] = {};
+    GetTempPathA(MAX_PATH, folder);
+    return folder;
+}
+
+bool WriteText(const std::string& path, const std::string& text) {
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        return false;
+    }
+    const bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    return std::fclose(file) == 0 && ok;
+}
+
+// A layout of the host's icons with every icon `shift` pixels away from where it stands now.
+bool WriteShiftedLayout(kvtest::DesktopHost& host, const std::string& path, int32_t shift) {
+    kvtest::DesktopHostState state;
+    if (!host.QueryState(state)) {
+        return false;
+    }
+    const TScreenRect origin = GetVirtualScreenRect();
+    std::string text = LayoutHeaderLines(ResolutionKey(), TimeStamp());
+    for (const kvtest::HostItem& item : state.items) {
+        text += LayoutEntryLine(item.x + shift + origin.Left, item.y + shift + origin.Top,
+                                kvtest::DesktopHost::Narrow(item.caption));
+    }
+    return WriteText(path, text);
+}
+
+void PrintPerIcon(const std::string& group, const char* name, double micros, double floorMicros) {
+    std::printf("%-8s %-44s %6s %12.1f us  = %.2f x floor\n", group.c_str(), name, "", micros,
+                micros / floorMicros);
+}
+
+bool BenchDesktop(unsigned icons) {
+    kvtest::DesktopHost host;
+    kvtest::DesktopHostOptions options;
+    options.generatedCount = icons;
+    if (!host.Start({}, options)) {
+        std::fprintf(stderr, "the desktop host did not start: %s\n", host.LastError().c_str());
+        return false;
+    }
+    const std::string group = std::to_string(icons);
+    const std::string folder = TempFolder();
+    const std::string saved = folder + "kv-bench-saved-" + group + ".kvl";
+    const std::string here = folder + "kv-bench-here-" + group + ".kvl";
+    const std::string away = folder + "kv-bench-away-" + group + ".kvl";
+
+    // The floor: the bare operations, with the desktop located and a buffer allocated once.
+    if (!LocateDesktop()) {
+        std::fprintf(stderr, "desktop not found: %s\n", LocateErrorText.c_str());
+        return false;
+    }
+    AllocSharedBuffer();
+    if (SharedBuffer == nullptr) {
+        std::fprintf(stderr, "no shared buffer\n");
+        return false;
+    }
+    const TBenchFigure message =
+        MeasureRuns("floor: bare cross-process message", 2000, [] { DesktopItemCount(); });
+    int32_t next = 0;
+    TItemProp item;
+    const TBenchFigure read = MeasureRuns("floor: one bare ReadIconItem", 2000, [&] {
+        ReadIconItem(next, item);
+        next = (next + 1) % static_cast<int32_t>(icons);
+    });
+    // Every icon in turn to a new place and back, as a restore moves them (each move repaints).
+    std::vector<TItemProp> places(icons);
+    for (unsigned i = 0; i < icons; ++i) {
+        ReadIconItem(static_cast<int32_t>(i), places[i]);
+    }
+    unsigned moved = 0;
+    const TBenchFigure move =
+        MeasureRuns("floor: one bare move to a new place", 2 * static_cast<int>(icons), [&] {
+            const unsigned i = moved % icons;
+            const int32_t shift = (moved / icons) % 2 == 0 ? 30 : 0;
+            SetIconPosition(static_cast<int32_t>(i), places[i].X + shift, places[i].Y + shift);
+            ++moved;
+        });
+    for (unsigned i = 0; i < icons; ++i) {
+        SetIconPosition(static_cast<int32_t>(i), places[i].X, places[i].Y);
+    }
+    FreeSharedBuffer();
+    PrintFigure(group, message);
+    PrintFigure(group, read);
+    PrintFigure(group, move);
+
+    if (!WriteShiftedLayout(host, here, 0) || !WriteShiftedLayout(host, away, 30)) {
+        std::fprintf(stderr, "cannot write the layouts\n");
+        return false;
+    }
+    const int runs = icons <= 200 ? 10 : 3;
+    CommandLineFile = saved;
+    const TBenchFigure save =
+        MeasureRuns("save (SaveLayout to a file)", runs, [] { SaveLayout(SaveKindFile); });
+    // Alternating between two layouts moves every icon each time.
+    bool toAway = true;
+    const TBenchFigure restoreAll = MeasureRuns("restore moving every icon", runs, [&] {
+        RestoreLayout(toAway ? away : here);
+        toAway = !toAway;
+    });
+    RestoreLayout(here);
+    const TBenchFigure restoreNone =
+        MeasureRuns("restore moving no icon", runs, [&] { RestoreLayout(here); });
+    PrintFigure(group, save);
+    PrintFigure(group, restoreAll);
+    PrintFigure(group, restoreNone);
+
+    const double n = icons;
+    PrintPerIcon(group, "  = save per icon (target 1.15 x read)", save.MeanMicros / n, read.MeanMicros);
+    PrintPerIcon(group, "  = restore-all per icon (target 1.3 x r+m)", restoreAll.MeanMicros / n,
+                 read.MeanMicros + move.MeanMicros);
+    PrintPerIcon(group, "  = restore-none per icon (target ~1 x read)", restoreNone.MeanMicros / n,
+                 read.MeanMicros);
+
+    bool ok = ExitCode == ExitSuccess;
+    DeleteFileA(saved.c_str());
+    DeleteFileA(here.c_str());
+    DeleteFileA(away.c_str());
+    ReleaseShellProcess();
+    return host.Stop() && ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<unsigned> counts;
+    for (int i = 1; i < argc; ++i) {
+        const long count = std::strtol(argv[i], nullptr, 10);
+        if (count <= 0 || count > 100000) {
+            std::fprintf(stderr, "not an icon count: %s\n", argv[i]);
+            return 2;
+        }
+        counts.push_back(static_cast<unsigned>(count));
+    }
+    if (counts.empty()) {
+        counts = {100, 1000};
+    }
+    DetectWindowsVersion();
+    ResolveLateBoundFunctions();
+    // As a command-line run without DLG: nothing is shown.
+    CommandLineMode = true;
+    MessagesAllowed = false;
+    const char* prefix = std::getenv("KV_WINE_PREFIX");
+    std::printf("Save and restore; prefix %s; host %ls\n", prefix != nullptr ? prefix : "-",
+                kvtest::DesktopHost::DefaultHostPath().c_str());
+    PrintFigureHeader();
+    bool ok = true;
+    for (unsigned count : counts) {
+        ok = BenchDesktop(count) && ok;
+    }
+    return ok ? 0 : 1;
+}
