@@ -44,23 +44,7 @@ protected:
         ASSERT_TRUE(WriteFileBytes(DataFolder + "Layouts\\Layout_" + Key + ".kvl", content));
     }
     // The names in the archive folder, sorted.
-    std::vector<std::string> ArchiveNames() const {
-        std::vector<std::string> names;
-        WIN32_FIND_DATAA found = {};
-        HANDLE search = FindFirstFileA((archive_ + "*").c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE) {
-            return names;
-        }
-        do {
-            const std::string name = found.cFileName;
-            if (name != "." && name != "..") {
-                names.push_back(name);
-            }
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> ArchiveNames() const { return FolderEntries(archive_); }
 
     std::string savedDataFolder_;
     std::string archive_;

@@ -13,7 +13,6 @@
 #include <cctype>
 #include <map>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -473,21 +472,9 @@ std::map<std::string, std::string> RunItemProbe(const std::string& version) {
         override = std::make_unique<TWineVersionOverride>("kv_item_access_probe.exe", version);
     }
     const TRunResult run = RunProcess(TestToolPath("kv_item_access_probe.exe"), {}, 20000, true);
-    std::map<std::string, std::string> values;
     EXPECT_FALSE(run.TimedOut);
     EXPECT_EQ(run.ExitCode, 0u);
-    std::istringstream lines(run.Output);
-    std::string line;
-    while (std::getline(lines, line)) {
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        const size_t equals = line.find('=');
-        if (equals != std::string::npos) {
-            values[line.substr(0, equals)] = line.substr(equals + 1);
-        }
-    }
-    return values;
+    return ProbeValues(run.Output);
 }
 
 TEST_F(DesktopAccessTest, Windows9xBranchUsesAFileMappingAndFailsCleanly) {

@@ -152,10 +152,10 @@ TEST_F(SaveRestore, SaveWithDlgAsksFirstAndNotifiesAfterwards) {
 TEST_F(SaveRestore, SavingAChangedDesktopKeepsThePreviousPrimaryLayoutAsBackup) {
     StartDesktop(SampleIcons);
     ExpectSilentSuccess(RunKavrilon({"/s"}));
-    const std::string first = ReadFileBytes(PrimaryLayoutFile());
     // Unchanged desktop: saved again, no backup.
     ExpectSilentSuccess(RunKavrilon({"/s"}));
     EXPECT_TRUE(BackupFiles().empty());
+    const std::string previous = ReadFileBytes(PrimaryLayoutFile());
     // Changed desktop: the previous primary layout becomes an "S" backup.
     ASSERT_TRUE(host_.Move(1, 700, 500));
     ExpectSilentSuccess(RunKavrilon({"/s"}));
@@ -163,7 +163,7 @@ TEST_F(SaveRestore, SavingAChangedDesktopKeepsThePreviousPrimaryLayoutAsBackup) 
     ASSERT_EQ(backups.size(), 1u);
     EXPECT_EQ(backups[0].size(), 19u);
     EXPECT_EQ(backups[0].substr(14), "S.kvl");
-    EXPECT_EQ(ReadFileBytes(BackupFolder() + backups[0]), first);
+    EXPECT_EQ(ReadFileBytes(BackupFolder() + backups[0]), previous);
     EXPECT_NE(ReadLines(PrimaryLayoutFile())[4].find("700 500 Recycle Bin"), std::string::npos);
 }
 
@@ -474,16 +474,7 @@ TEST_F(SaveRestore, AFailedSaveLeavesThePreviousPrimaryLayoutIntact) {
     SetFileAttributesA(PrimaryLayoutFile().c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(ReadFileBytes(PrimaryLayoutFile()), previous);
     // Nothing but the primary layout in its folder: no temporary file is left behind.
-    WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA((KavrilonDataFolder() + "Layouts\\*").c_str(), &entry);
-    ASSERT_NE(find, INVALID_HANDLE_VALUE);
-    std::vector<std::string> names;
-    do {
-        if (std::string(entry.cFileName) != "." && std::string(entry.cFileName) != "..") {
-            names.push_back(entry.cFileName);
-        }
-    } while (FindNextFileA(find, &entry));
-    FindClose(find);
+    const std::vector<std::string> names = FolderEntries(KavrilonDataFolder() + "Layouts");
     EXPECT_EQ(names, std::vector<std::string>{"Layout_" + DisplayResolutionKey() + ".kvl"});
 }
 
@@ -503,15 +494,8 @@ TEST_F(SaveRestore, AFullDiskLeavesThePreviousFileIntact) {
     StartDesktop({}, many);
     ExpectSilentSuccess(RunKavrilon({"/sf", target}, 60000), 3);
     EXPECT_EQ(ReadFileBytes(target), previous);
-    WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA((std::string(drive) + "\\*").c_str(), &entry);
-    ASSERT_NE(find, INVALID_HANDLE_VALUE);
-    int files = 0;
-    do {
-        files += (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-    } while (FindNextFileA(find, &entry));
-    FindClose(find);
-    EXPECT_EQ(files, 1) << "a temporary file was left on the full drive";
+    const size_t files = FolderEntries(std::string(drive) + "\\").size();
+    EXPECT_EQ(files, 1u) << "a temporary file was left on the full drive";
     DeleteFileA(target.c_str());
 }
 

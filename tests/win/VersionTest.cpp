@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <sstream>
 #include <string>
 
 #include "ProcessRunner.h"
@@ -20,19 +19,7 @@ std::map<std::string, std::string> RunProbe(const std::string& version) {
     const TRunResult run = RunProcess(TestToolPath("kv_version_probe.exe"), {}, 20000, true);
     EXPECT_TRUE(run.Started);
     EXPECT_FALSE(run.TimedOut);
-    std::map<std::string, std::string> values;
-    std::istringstream lines(run.Output);
-    std::string line;
-    while (std::getline(lines, line)) {
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        const size_t equals = line.find('=');
-        if (equals != std::string::npos) {
-            values[line.substr(0, equals)] = line.substr(equals + 1);
-        }
-    }
-    return values;
+    return ProbeValues(run.Output);
 }
 
 struct Expected {

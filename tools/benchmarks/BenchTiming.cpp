@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <numeric>
 
 double BenchNowMicros() {
@@ -58,4 +59,20 @@ void PrintFigure(const std::string& group, const TBenchFigure& figure) {
                 FormatDuration(figure.MeanMicros).c_str(), FormatDuration(figure.MedianMicros).c_str(),
                 FormatDuration(figure.MinMicros).c_str(), FormatDuration(figure.MaxMicros).c_str());
     std::fflush(stdout);
+}
+
+bool ParseIconCounts(int argc, char** argv, std::vector<unsigned>& counts) {
+    counts.clear();
+    for (int i = 1; i < argc; ++i) {
+        const long count = std::strtol(argv[i], nullptr, 10);
+        if (count <= 0 || count > 100000) {
+            std::fprintf(stderr, "not an icon count: %s\n", argv[i]);
+            return false;
+        }
+        counts.push_back(static_cast<unsigned>(count));
+    }
+    if (counts.empty()) {
+        counts = {100, 1000};
+    }
+    return true;
 }

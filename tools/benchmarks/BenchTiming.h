@@ -34,6 +34,10 @@ TBenchFigure MeasureRuns(const std::string& name, int runs, F body) {
     return SummariseRuns(name, std::move(micros));
 }
 
+// The icon counts of a benchmark's command line (100 and 1000 when none is given); false, with a
+// message, for an argument that is no count from 1 to 100000.
+bool ParseIconCounts(int argc, char** argv, std::vector<unsigned>& counts);
+
 void PrintFigureHeader();
 // One line: the group (e.g. the icon count), the measurement and its figures.
 void PrintFigure(const std::string& group, const TBenchFigure& figure);

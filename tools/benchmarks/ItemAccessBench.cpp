@@ -97,16 +97,8 @@ bool BenchDesktop(unsigned icons) {
 
 int main(int argc, char** argv) {
     std::vector<unsigned> counts;
-    for (int i = 1; i < argc; ++i) {
-        const long count = std::strtol(argv[i], nullptr, 10);
-        if (count <= 0 || count > 100000) {
-            std::fprintf(stderr, "not an icon count: %s\n", argv[i]);
-            return 2;
-        }
-        counts.push_back(static_cast<unsigned>(count));
-    }
-    if (counts.empty()) {
-        counts = {100, 1000};
+    if (!ParseIconCounts(argc, argv, counts)) {
+        return 2;
     }
 
     DetectWindowsVersion();

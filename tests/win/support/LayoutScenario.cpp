@@ -1,6 +1,5 @@
 #include "LayoutScenario.h"
 
-#include <algorithm>
 #include <sstream>
 
 #include "DialogDriver.h"
@@ -25,20 +24,7 @@ std::string BackupFolder() {
 }
 
 std::vector<std::string> BackupFiles() {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA((BackupFolder() + "*").c_str(), &entry);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = entry.cFileName;
-            if (name != "." && name != "..") {
-                names.push_back(name);
-            }
-        } while (FindNextFileA(find, &entry));
-        FindClose(find);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
+    return FolderEntries(BackupFolder());
 }
 
 void MakeDataFolders() {

@@ -36,6 +36,22 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM parameter) {
 
 } // namespace
 
+std::map<std::string, std::string> ProbeValues(const std::string& output) {
+    std::map<std::string, std::string> values;
+    std::istringstream lines(output);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        const size_t equals = line.find('=');
+        if (equals != std::string::npos) {
+            values[line.substr(0, equals)] = line.substr(equals + 1);
+        }
+    }
+    return values;
+}
+
 double NowSeconds() {
     LARGE_INTEGER frequency, counter;
     QueryPerformanceFrequency(&frequency);

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,9 @@ TRunResult RunKavrilon(const std::vector<std::string>& arguments, DWORD timeoutM
 
 // The top-level windows that belong to a process right now.
 std::vector<TSeenWindow> TopLevelWindowsOf(DWORD pid);
+
+// The "name=value" lines of a probe's output (CR LF or LF ends).
+std::map<std::string, std::string> ProbeValues(const std::string& output);
 
 // Seconds from a fixed point, for timing.
 double NowSeconds();

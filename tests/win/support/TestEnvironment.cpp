@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <sstream>
@@ -87,6 +88,27 @@ bool RemoveTree(const std::string& path) {
     }
     SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
     return RemoveDirectoryA(target.c_str()) != FALSE;
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+    std::string pattern = folder;
+    if (!pattern.empty() && pattern.back() != '\\') {
+        pattern += '\\';
+    }
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((pattern + "*").c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = entry.cFileName;
+            if (name != "." && name != "..") {
+                names.push_back(name);
+            }
+        } while (FindNextFileA(find, &entry));
+        FindClose(find);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 bool IsFile(const std::string& path) {

@@ -31,6 +31,8 @@ std::string MakeTempFolder(const char* hint);
 bool RemoveTree(const std::string& path);
 
 bool IsFile(const std::string& path);
+// The names in a folder (files and folders, without "." and ".."), sorted.
+std::vector<std::string> FolderEntries(const std::string& folder);
 bool IsFolder(const std::string& path);
 std::string ReadFileBytes(const std::string& path);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
