@@ -2,7 +2,7 @@
 
 #include "AppGlobals.h"
 #include "PathText.h"
-#include "SpecialFolders.h"
+#include "UserFolders.h"
 
 std::string DataFolder;
 

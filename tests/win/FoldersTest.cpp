@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "Paths.h"
-#include "SpecialFolders.h"
+#include "UserFolders.h"
 #include "TestEnvironment.h"
 
 namespace {
