@@ -8,6 +8,7 @@
 #include <string>
 
 #include "ExitCodes.h"
+#include "KavrilonNames.h"
 
 // Started to perform verbs; the process ends after them unless TrayRequested.
 extern bool CommandLineMode;
@@ -47,9 +48,6 @@ using TSetLayeredWindowAttributes = BOOL(WINAPI*)(HWND window, COLORREF key, BYT
 extern TSHCreateItemFromParsingName SHCreateItemFromParsingNamePtr;
 extern TSetLayeredWindowAttributes SetLayeredWindowAttributesPtr;
 
-// Names of the two mutexes shared by every Kavrilon process.
-inline constexpr const char* SingleInstanceMutexName = "Kavrilon{6E1B4C92-7A3D-4F05-B8E2-91C4D7A35B60}";
-inline constexpr const char* ActionMutexName = "KavrilonAction{6E1B4C92-7A3D-4F05-B8E2-91C4D7A35B60}";
 
 // The full path of the running program file.
 std::string ProgramFilePath();

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "KavrilonNames.h"
 #include "ResourceIds.h"
 
 bool SavingAtLogoff = false;
@@ -12,7 +13,7 @@ void RegisterTrayWindowClass() {
     windowClass.hInstance = GetModuleHandleA(nullptr);
     windowClass.hIcon = static_cast<HICON>(
         LoadImageA(windowClass.hInstance, MAKEINTRESOURCEA(IconMain), IMAGE_ICON, 32, 32, LR_SHARED));
-    windowClass.lpszClassName = "Kavrilon";
+    windowClass.lpszClassName = TrayWindowClassName;
     RegisterClassA(&windowClass);
 }
 

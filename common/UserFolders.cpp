@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "KavrilonNames.h"
 #include "WinHandles.h"
 
 namespace {
@@ -79,9 +80,9 @@ std::string SpecialFolderLookup(HWND owner, int csidl, const char* valueName) {
 std::string VendorFolder(HWND owner, bool useLocalAppData) {
     return SpecialFolderLookup(owner, DataFolderCsidl(useLocalAppData),
                                DataFolderValueName(useLocalAppData)) +
-           "\\Quellwyn";
+           "\\" + VendorFolderName;
 }
 
 std::string PerUserDataFolder(HWND owner, bool useLocalAppData) {
-    return VendorFolder(owner, useLocalAppData) + "\\Kavrilon\\";
+    return VendorFolder(owner, useLocalAppData) + "\\" + ProductFolderName + "\\";
 }

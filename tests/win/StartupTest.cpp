@@ -10,14 +10,15 @@
 #include <string>
 #include <vector>
 
+#include "KavrilonNames.h"
 #include "MutexHolder.h"
 #include "ProcessRunner.h"
 #include "TestEnvironment.h"
 
 namespace {
 
-const char* const SingleInstanceMutex = "Kavrilon{6E1B4C92-7A3D-4F05-B8E2-91C4D7A35B60}";
-const char* const ActionMutex = "KavrilonAction{6E1B4C92-7A3D-4F05-B8E2-91C4D7A35B60}";
+const char* const SingleInstanceMutex = SingleInstanceMutexName;
+const char* const ActionMutex = ActionMutexName;
 
 const std::vector<std::string> DefaultOptionLines = {
     "[Opt]",

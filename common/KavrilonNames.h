@@ -1,0 +1,33 @@
+#pragma once
+// Names that the three programs, the installer and the tests must agree on. Windows-free.
+
+// The shell extension's class id, upper case with braces.
+#define KV_SHELLEXT_CLSID_TEXT "{6E1B4C92-7A3D-4F05-B8E2-91C4D7A35B60}"
+
+inline constexpr const char* ShellExtClassIdText = KV_SHELLEXT_CLSID_TEXT;
+
+// The single-instance mutex of the tray application and the mutex that serialises the actions of
+// every Kavrilon process.
+inline constexpr const char* SingleInstanceMutexName = "Kavrilon" KV_SHELLEXT_CLSID_TEXT;
+inline constexpr const char* ActionMutexName = "KavrilonAction" KV_SHELLEXT_CLSID_TEXT;
+
+// Class and title of the hidden tray window (the class also serves the splash and about windows).
+inline constexpr const char* TrayWindowClassName = "Kavrilon";
+inline constexpr const char* TrayWindowTitle = "Kavrilon";
+
+// The data folder below the user's application data: VendorFolderName\ProductFolderName\.
+inline constexpr const char* VendorFolderName = "Quellwyn";
+inline constexpr const char* ProductFolderName = "Kavrilon";
+inline constexpr const char* OptionsFileName = "Options.ini";
+inline constexpr const char* LayoutsFolderName = "Layouts";
+inline constexpr const char* BackupsFolderName = "Backups";
+
+// File names of the deliverables, side by side in one folder.
+inline constexpr const char* MainProgramFileName = "Kavrilon.exe";
+inline constexpr const char* ShellExtFileName = "KavrilonShellEx.dll";
+inline constexpr const char* ShellExt64FileName = "KavrilonShellEx64.dll";
+inline constexpr const char* RegUtilFileName = "KVRegShellEx.exe";
+
+// The autostart value under HKCU\Software\Microsoft\Windows\CurrentVersion\Run.
+inline constexpr const char* RunKeyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr const char* AutostartValueName = "Kavrilon";
