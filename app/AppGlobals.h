@@ -48,6 +48,5 @@ using TSetLayeredWindowAttributes = BOOL(WINAPI*)(HWND window, COLORREF key, BYT
 extern TSHCreateItemFromParsingName SHCreateItemFromParsingNamePtr;
 extern TSetLayeredWindowAttributes SetLayeredWindowAttributesPtr;
 
-
 // The full path of the running program file.
 std::string ProgramFilePath();
