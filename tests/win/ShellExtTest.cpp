@@ -173,7 +173,7 @@ TEST_F(ShellExt, SubmenuHasItsTextsFlagsAndGreyingInBothLanguagesAndCaseStyles) 
             for (const auto& [name, value] : expected) {
                 EXPECT_EQ(result[name], value) << name << "\n" << result.Run.Output;
             }
-            EXPECT_EQ(result["item.2"], "popup|-100|enabled|1|Kavrilon");
+            EXPECT_EQ(result["item.2"], "popup|-|enabled|1|Kavrilon");
             EXPECT_EQ(result["item.2.6"].substr(result["item.2.6"].rfind('|') + 1), c.Texts[4]);
             EXPECT_EQ(result["item.2.6.1"], "<none>");
         }
@@ -212,6 +212,22 @@ TEST_F(ShellExt, ArchiveListsTheTenNewestBackupsAndDeletesTheOlderOnes) {
     }
 }
 
+TEST_F(ShellExt, TwoShellThreadsBuildTheSameMenuAtTheSameTime) {
+    MakeDataFolders();
+    for (int i = 0; i < 10; ++i) {
+        ASSERT_TRUE(WriteLayoutFile(BackupFolder() + "2009010112000" + std::to_string(i) + "S.kvl",
+                                    {{1, 1, "Icon"}}));
+    }
+    for (const TPlayer& player : PlayersOfThisPrefix()) {
+        SCOPED_TRACE(player.FileName);
+        const TPlayerResult result = RunShellPlayer(player, {"threads", "100"}, 120000);
+        EXPECT_FALSE(result.Run.TimedOut);
+        EXPECT_EQ(result.Run.ExitCode, 0u);
+        EXPECT_EQ(result["thread_failures"], "0");
+        EXPECT_EQ(result["threads_agree"], "yes");
+    }
+}
+
 TEST_F(ShellExt, BitmapFollowsNoShellExIconAndDefaultOnlyAddsNothing) {
     const struct {
         const char* Option;
@@ -226,7 +242,7 @@ TEST_F(ShellExt, BitmapFollowsNoShellExIconAndDefaultOnlyAddsNothing) {
             // At the end of the shell's menu this time.
             const TPlayerResult result = RunShellPlayer(player, {"menu", "--index", "3"});
             EXPECT_EQ(result["item.3"], "sep|-100||0|");
-            EXPECT_EQ(result["item.4"], std::string("popup|-100|enabled|") + c.Bitmap + "|Kavrilon")
+            EXPECT_EQ(result["item.4"], std::string("popup|-|enabled|") + c.Bitmap + "|Kavrilon")
                 << result.Run.Output;
             EXPECT_EQ(result["item.5"], "sep|-100||0|");
         }

@@ -6,6 +6,8 @@
 //       CoCreateInstance by class id through the registry, IShellExtInit::Initialize with the folder,
 //       IContextMenu::QueryContextMenu on a menu holding "A", "B" and "C", the resulting menu item by
 //       item, and optionally InvokeCommand with an owner window of the player's own.
+//   kv-shell-player threads ROUNDS
+//       Two threads build the menu ROUNDS times each at the same time; every menu must be the same.
 //   kv-shell-player factory
 //       The class factory and object cases, with DllCanUnloadNow after each step.
 //   kv-shell-player register|unregister DLLPATH
@@ -111,7 +113,8 @@ HWND CreatePlainWindow(const char* className, bool visible) {
                            nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
-void DumpMenu(HMENU menu, const std::string& prefix, UINT first) {
+// The menu item by item as "name=value" lines: "kind|offset|state|bitmap|text".
+void DescribeMenu(HMENU menu, const std::string& prefix, UINT first, std::string& lines) {
     const int count = GetMenuItemCount(menu);
     for (int i = 0; i < count; ++i) {
         char text[256] = {};
@@ -121,7 +124,7 @@ void DumpMenu(HMENU menu, const std::string& prefix, UINT first) {
         item.dwTypeData = text;
         item.cch = sizeof(text) - 1;
         if (!GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &item)) {
-            Print(prefix + std::to_string(i), "unreadable");
+            lines += prefix + std::to_string(i) + "=unreadable\n";
             continue;
         }
         const char* kind = (item.fType & MFT_SEPARATOR) != 0 ? "sep"
@@ -133,11 +136,13 @@ void DumpMenu(HMENU menu, const std::string& prefix, UINT first) {
                             : (item.fState & MF_GRAYED) != 0   ? "grayed"
                             : (item.fState & MF_DISABLED) != 0 ? "disabled"
                                                                : "enabled";
-        Print(prefix + std::to_string(i), std::string(kind) + "|" +
-                                              std::to_string(static_cast<int>(item.wID - first)) + "|" +
-                                              state + "|" + (bitmap ? "1" : "0") + "|" + text);
+        // A popup item's id may be its submenu's handle, which differs from run to run.
+        const std::string offset =
+            item.hSubMenu != nullptr ? "-" : std::to_string(static_cast<int>(item.wID - first));
+        lines += prefix + std::to_string(i) + "=" + kind + "|" + offset + "|" + state + "|" +
+                 (bitmap ? "1" : "0") + "|" + text + "\n";
         if (item.hSubMenu != nullptr) {
-            DumpMenu(item.hSubMenu, prefix + std::to_string(i) + ".", first);
+            DescribeMenu(item.hSubMenu, prefix + std::to_string(i) + ".", first, lines);
         }
     }
 }
@@ -190,7 +195,9 @@ int PlayMenu(int argc, char** argv) {
         AppendMenuA(shellMenu, MF_STRING, 2, "B");
         AppendMenuA(shellMenu, MF_STRING, 3, "C");
         Print("query", Hex(menu->QueryContextMenu(shellMenu, index, first, first + 100, flags)));
-        DumpMenu(shellMenu, "item.", first);
+        std::string lines;
+        DescribeMenu(shellMenu, "item.", first, lines);
+        std::fputs(lines.c_str(), stdout);
         if (invoke != nullptr || verb != nullptr) {
             HWND owner = CreatePlainWindow("KavrilonShellPlayerOwner", false);
             Print("owner", std::to_string(static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(owner))));
@@ -211,6 +218,64 @@ int PlayMenu(int argc, char** argv) {
         menu->Release();
     }
     init->Release();
+    return 0;
+}
+
+// One shell thread: builds the menu `rounds` times and compares each with the first.
+struct TThreadRun {
+    int Rounds = 0;
+    int Failures = 0;
+    std::string First;
+};
+
+DWORD WINAPI BuildMenusRepeatedly(void* parameter) {
+    auto* run = static_cast<TThreadRun*>(parameter);
+    CoInitialize(nullptr);
+    static const USHORT emptyList = 0;
+    for (int round = 0; round < run->Rounds; ++round) {
+        IContextMenu* menu = nullptr;
+        IShellExtInit* init = nullptr;
+        std::string lines;
+        if (SUCCEEDED(CoCreateInstance(ExtensionClassId(), nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit,
+                                       reinterpret_cast<void**>(&init))) &&
+            SUCCEEDED(init->Initialize(reinterpret_cast<PCIDLIST_ABSOLUTE>(&emptyList), nullptr, nullptr)) &&
+            SUCCEEDED(init->QueryInterface(IID_IContextMenu, reinterpret_cast<void**>(&menu)))) {
+            HMENU shellMenu = CreatePopupMenu();
+            lines = Hex(menu->QueryContextMenu(shellMenu, 0, 100, 200, 0)) + "\n";
+            DescribeMenu(shellMenu, "item.", 100, lines);
+            DestroyMenu(shellMenu);
+        }
+        if (menu != nullptr) {
+            menu->Release();
+        }
+        if (init != nullptr) {
+            init->Release();
+        }
+        if (round == 0) {
+            run->First = lines;
+        }
+        if (lines.empty() || lines != run->First) {
+            ++run->Failures;
+        }
+    }
+    CoUninitialize();
+    return 0;
+}
+
+// Two shell threads build menus at the same time, as two Explorer windows may.
+int PlayThreads(int rounds) {
+    TThreadRun runs[2];
+    HANDLE threads[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        runs[i].Rounds = rounds;
+        threads[i] = CreateThread(nullptr, 0, BuildMenusRepeatedly, &runs[i], 0, nullptr);
+    }
+    WaitForMultipleObjects(2, threads, TRUE, INFINITE);
+    for (HANDLE thread : threads) {
+        CloseHandle(thread);
+    }
+    Print("thread_failures", std::to_string(runs[0].Failures + runs[1].Failures));
+    Print("threads_agree", runs[0].First == runs[1].First && !runs[0].First.empty() ? "yes" : "no");
     return 0;
 }
 
@@ -321,6 +386,8 @@ int main(int argc, char** argv) {
     int exitCode = 2;
     if (command == "menu") {
         exitCode = PlayMenu(argc, argv);
+    } else if (command == "threads" && argc > 2) {
+        exitCode = PlayThreads(std::atoi(argv[2]));
     } else if (command == "factory") {
         exitCode = PlayFactory();
     } else if ((command == "register" || command == "unregister") && argc > 2) {
