@@ -132,6 +132,7 @@ TEST(ProgramFiles, CarryTheirVersionBlocks) {
     } expected[] = {
         {"Kavrilon.exe", "Kavrilon", "8, 2, 0, 0", "8.2"},
         {"KavrilonShellEx.dll", "Kavrilon Shell Extension", "8, 2, 0, 0", "8.2"},
+        {"KavrilonShellEx64.dll", "Kavrilon Shell Extension", "8, 2, 0, 0", "8.2"},
         {"KVRegShellEx.exe", "Kavrilon Shell Extension Registration Utility", "1, 0, 0, 0", "1.0"},
     };
     for (const auto& e : expected) {
@@ -176,6 +177,21 @@ TEST(ProgramFiles, ShellExtensionLoadsAndExportsTheComServerEntriesAtOrdinalsOne
     EXPECT_EQ(getClassObject(someOtherClass, IID_IClassFactory, &object), CLASS_E_CLASSNOTAVAILABLE);
     EXPECT_EQ(object, nullptr);
     FreeLibrary(extension);
+}
+
+TEST(ProgramFiles, ShellExtensionAndUtilityImportOnlySystemLibraries) {
+    // Nothing that the loader could find in the shell's current folder instead of the system's.
+    const std::set<std::string> system = {"advapi32.dll", "kernel32.dll", "msvcrt.dll",
+                                          "ole32.dll",    "shell32.dll",  "user32.dll"};
+    for (const char* file : {"KavrilonShellEx.dll", "KVRegShellEx.exe"}) {
+        const TPeInfo pe = ReadPe(DeliverablesDir() + file);
+        ASSERT_TRUE(pe.Valid) << file;
+        for (const std::string& dll : pe.ImportedDlls) {
+            EXPECT_EQ(system.count(dll), 1u) << file << " imports " << dll;
+        }
+    }
+    EXPECT_EQ(ReadPe(DeliverablesDir() + "KVRegShellEx.exe").ImportedDlls,
+              (std::set<std::string>{"advapi32.dll", "kernel32.dll", "msvcrt.dll"}));
 }
 
 TEST(ProgramFiles, RegistrationUtilityRunsWithoutAWindow) {
