@@ -371,4 +371,35 @@ TEST_F(TrayMenuTest, ChoosingABackupRestoresIt) {
     host.Stop();
 }
 
+// Wine cannot lock the workstation: the input desktop check is replaced by one the test controls.
+bool InputDesktopOpen = false;
+
+TEST_F(TrayMenuTest, ALockedWorkstationDefersTheRestoreUntilTheInputDesktopReturns) {
+    kvtest::DesktopHost host;
+    ASSERT_TRUE(host.Start({{"Alpha", 100, 100}})) << host.LastError();
+    ASSERT_TRUE(WriteLayoutFile(Primary(), {{600, 400, "Alpha"}}));
+    Open("RestoreAtChange=1\r\nDelayAutoRest=300\r\n");
+    InputDesktopOpen = false;
+    InputDesktopAvailable = [] { return InputDesktopOpen; };
+
+    SendMessageA(TrayWindow, WM_DISPLAYCHANGE, 32, 0);
+    for (int i = 0; i < 5; ++i) {
+        Sleep(100);
+        Pump();
+    }
+    EXPECT_EQ(CurrentPlaces(host), std::vector<TPlace>({{100, 100}})) << "restored on a locked workstation";
+
+    InputDesktopOpen = true;
+    const ULONGLONG unlocked = GetTickCount64();
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            Pump();
+            return CurrentPlaces(host) == std::vector<TPlace>({{600, 400}});
+        },
+        5000));
+    EXPECT_GE(GetTickCount64() - unlocked, 300u) << "the pause of DelayAutoRest";
+    InputDesktopAvailable = OpenInputDesktopSucceeds;
+    host.Stop();
+}
+
 } // namespace
