@@ -22,7 +22,8 @@ public:
 
     // Sends a message and waits until the instance has handled it; the result, or -1 on timeout.
     LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam, DWORD timeoutMs = 15000);
-    // Waits until the instance is back in its message loop with nothing left to do.
+    // Waits until the instance takes a sent message again: the work of an earlier sent message, or of
+    // a dialog that was answered, is done. A message still posted to it may not have run yet.
     bool Idle(DWORD timeoutMs = 15000);
 
     // The instance's visible window of the class "Kavrilon" with the popup style, or null.
