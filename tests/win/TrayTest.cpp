@@ -117,12 +117,15 @@ TEST_F(Tray, SplashWidthFollowsTheWindowsVersion) {
     }
 }
 
-TEST_F(Tray, NosplashAsksAtOnceAndNoAnswerSavesNothing) {
+TEST_F(Tray, NosplashAsksAtOnceWithTheMenuHeldOffAndNoAnswerSavesNothing) {
     WriteOptions({"NoSplash=0"});
     TTrayInstance tray({"/nosplash"});
     const HWND question = WaitForDialog(tray.Pid(), 5000);
     ASSERT_NE(question, nullptr);
     EXPECT_EQ(tray.Splash(), nullptr);
+    // The menu stays shut while a box of the program is open.
+    PostMessageA(tray.Window(), TrayCallbackMessage, 1, WM_RBUTTONUP);
+    EXPECT_FALSE(WaitUntil([&] { return tray.VisibleWindowOfClass("#32768") != nullptr; }, 1500));
     ASSERT_TRUE(PressDialogButton(question, IDNO));
     ASSERT_TRUE(tray.Idle());
     EXPECT_TRUE(IsWindowEnabled(tray.Window()));
