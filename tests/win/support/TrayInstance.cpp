@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "DialogDriver.h"
 #include "KavrilonNames.h"
 #include "TestEnvironment.h"
 
@@ -90,6 +91,15 @@ bool TTrayInstance::IconPresent() const {
 
 bool TTrayInstance::RemoveIcon() const {
     return NotifyIcon(NIM_DELETE, window_);
+}
+
+HWND TTrayInstance::NextBox(DWORD timeoutMs) {
+    const HWND box = WaitForDialog(process_.Pid(), timeoutMs);
+    if (box != nullptr) {
+        // A box takes a moment after it shows before its buttons answer.
+        Sleep(200);
+    }
+    return box;
 }
 
 long TTrayInstance::Exit(DWORD timeoutMs) {

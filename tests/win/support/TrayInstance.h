@@ -22,8 +22,9 @@ public:
 
     // Sends a message and waits until the instance has handled it; the result, or -1 on timeout.
     LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam, DWORD timeoutMs = 15000);
-    // Waits until the instance takes a sent message again: the work of an earlier sent message, or of
-    // a dialog that was answered, is done. A message still posted to it may not have run yet.
+    // Waits until the instance takes a sent message: it has started and its start-up work is done.
+    // An action also takes sent messages while it talks to the desktop, so this does not tell that
+    // an action has ended.
     bool Idle(DWORD timeoutMs = 15000);
 
     // The instance's visible window of the class "Kavrilon" with the popup style, or null.
@@ -35,6 +36,9 @@ public:
     bool IconPresent() const;
     // Removes the icon from the notification area, as a restarting taskbar loses it.
     bool RemoveIcon() const;
+
+    // Waits for the instance's next message box and lets it finish its set-up; null on timeout.
+    HWND NextBox(DWORD timeoutMs = 10000);
 
     // Menu item "Exit" as WM_COMMAND; waits for the end and returns the exit code (-1 if it runs on).
     long Exit(DWORD timeoutMs = 15000);
