@@ -166,6 +166,9 @@ void RunTrayCommand(UINT id) {
         if (id >= BackupCommandBase && id <= BackupCommandLast && id - BackupCommandBase < BackupIds.size()) {
             SelectedBackupId = BackupIds[id - BackupCommandBase];
             RunTrayAction(RestoreSelectedBackupAction);
+            // The id belongs to this restore only: no later restore of the instance is taken for
+            // the restore of a backup.
+            SelectedBackupId.clear();
         }
         return;
     }
