@@ -165,10 +165,11 @@ void RunTrayCommand(UINT id) {
     default:
         if (id >= BackupCommandBase && id <= BackupCommandLast && id - BackupCommandBase < BackupIds.size()) {
             SelectedBackupId = BackupIds[id - BackupCommandBase];
-            RunTrayAction(RestoreSelectedBackupAction);
-            // The id belongs to this restore only: no later restore of the instance is taken for
-            // the restore of a backup.
+            RunAction(RestoreSelectedBackupAction);
+            // The id belongs to this restore only: no later restore of the instance, a deferred
+            // automatic one included, is taken for the restore of a backup.
             SelectedBackupId.clear();
+            RunPendingWork();
         }
         return;
     }
