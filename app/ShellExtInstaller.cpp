@@ -120,17 +120,15 @@ bool RunShellExtInstaller(char action, HWND owner, bool reportSuccess) {
 
 bool IsShellExtInstalled() {
     const REGSAM access = KEY_READ | ShellRegistryView();
-    const std::string classKey = std::string("CLSID\\") + ShellExtClassIdText;
     {
         TUniqueRegKey key;
-        if (RegOpenKeyExA(HKEY_CLASSES_ROOT, classKey.c_str(), 0, access, key.put()) != ERROR_SUCCESS) {
+        if (RegOpenKeyExA(HKEY_CLASSES_ROOT, ShellExtClassKeyPath, 0, access, key.put()) != ERROR_SUCCESS) {
             return false;
         }
     }
     {
         TUniqueRegKey key;
-        if (RegOpenKeyExA(HKEY_CLASSES_ROOT, (classKey + "\\InProcServer32").c_str(), 0, access, key.put()) !=
-            ERROR_SUCCESS) {
+        if (RegOpenKeyExA(HKEY_CLASSES_ROOT, ShellExtServerKeyPath, 0, access, key.put()) != ERROR_SUCCESS) {
             return false;
         }
         std::string dll;
@@ -138,23 +136,22 @@ bool IsShellExtInstalled() {
             return false;
         }
         std::string threading;
-        if (!ReadRegistryText(key.get(), "ThreadingModel", threading) || threading != "Apartment") {
+        if (!ReadRegistryText(key.get(), ThreadingModelValueName, threading) ||
+            threading != ShellExtThreadingModel) {
             return false;
         }
     }
     {
         TUniqueRegKey key;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE,
-                          "Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved", 0,
-                          access, key.put()) != ERROR_SUCCESS ||
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ShellExtApprovedKeyPath, 0, access, key.put()) !=
+                ERROR_SUCCESS ||
             RegQueryValueExA(key.get(), ShellExtClassIdText, nullptr, nullptr, nullptr, nullptr) !=
                 ERROR_SUCCESS) {
             return false;
         }
     }
     TUniqueRegKey key;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, "Directory\\Background\\shellex\\ContextMenuHandlers\\Kavrilon", 0,
-                      access, key.put()) != ERROR_SUCCESS) {
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, ShellExtHandlerKeyPath, 0, access, key.put()) != ERROR_SUCCESS) {
         return false;
     }
     std::string handler;
