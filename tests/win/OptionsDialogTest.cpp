@@ -495,24 +495,18 @@ TEST_F(ShellExtButton, IncompleteOrAlteredRegistrationsCountAsNotInstalled) {
                                "{6e1b4c92-7a3d-4f05-b8e2-91c4d7a35b60}", view);
          }},
         {"extension file gone", false,
-         [&] {
-             DeleteFileA((folder + ShellExtFileName).c_str());
-             DeleteFileA((folder + ShellExt64FileName).c_str());
-         }},
+         [&] { SetRegistryString(HKEY_CLASSES_ROOT, server, "", folder + "Gone.dll", view); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
         ASSERT_EQ(RunProcess(folder + RegUtilFileName, {"r"}, 15000).ExitCode, 1u);
         c.Alter();
-        // The 64-bit shell's button is enabled only with the 64-bit extension beside the program.
-        WriteFileBytes(folder + ShellExt64FileName, "");
         TOptionsRun options({"/o"}, folder + "Kavrilon.exe");
         ASSERT_NE(options.Dialog, nullptr);
         EXPECT_EQ(ControlText(options.Dialog, IdcShellExt),
                   c.Installed ? "Uninstall shell &extension" : "Install shell &extension");
         EXPECT_TRUE(PressDialogButton(options.Dialog, IDCANCEL));
         EXPECT_TRUE(options.Finish());
-        WriteFileBytes(folder + ShellExtFileName, "");
     }
 }
 

@@ -182,3 +182,25 @@ HWND WaitForOtherDialog(DWORD pid, HWND except, DWORD timeoutMs) {
     } while (NowSeconds() < deadline);
     return nullptr;
 }
+
+std::string DescribeChildren(HWND dialog) {
+    std::vector<HWND> children;
+    EnumChildWindows(dialog, CollectChild, reinterpret_cast<LPARAM>(&children));
+    std::string text;
+    for (HWND child : children) {
+        text += std::to_string(GetDlgCtrlID(child)) + " " + ClassOf(child) + " \"" + TextOf(child) + "\"" +
+                (IsWindowVisible(child) ? "" : " (hidden)") + "\n";
+    }
+    return text;
+}
+
+HWND FindChild(HWND dialog, int id, const std::string& className) {
+    std::vector<HWND> children;
+    EnumChildWindows(dialog, CollectChild, reinterpret_cast<LPARAM>(&children));
+    for (HWND child : children) {
+        if (GetDlgCtrlID(child) == id && (className.empty() || ClassOf(child) == className)) {
+            return child;
+        }
+    }
+    return nullptr;
+}

@@ -52,3 +52,9 @@ RECT DialogUnitsToPixels(const std::string& face, int points, const RECT& dialog
 
 // Waits for a visible top-level dialog of the process other than `except`; null on timeout.
 HWND WaitForOtherDialog(DWORD pid, HWND except, DWORD timeoutMs);
+
+// Every child window of a dialog with its id, class and text, one a line (for failure messages).
+std::string DescribeChildren(HWND dialog);
+
+// The first child of the class (any class when empty) with the id; null when there is none.
+HWND FindChild(HWND dialog, int id, const std::string& className);
