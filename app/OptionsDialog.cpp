@@ -19,7 +19,9 @@
 #include "Options.h"
 #include "RemoveTraces.h"
 #include "ResourceIds.h"
+#include "RunAction.h"
 #include "ShellExtInstaller.h"
+#include "Splash.h"
 #include "WinHandles.h"
 
 namespace {
@@ -220,6 +222,11 @@ void HandleCommand(HWND dialog, int id, int notification) {
         break;
     case IdcStartTray:
         StartTrayProgram(dialog);
+        break;
+    case IdcAbout:
+        // This thread holds the action mutex already, so the about screen does not wait for it.
+        AboutOwner = dialog;
+        RunAction(ShowAbout);
         break;
     default:
         break;

@@ -12,8 +12,10 @@
 
 #include "DesktopHostClient.h"
 #include "DialogDriver.h"
+#include "KavrilonNames.h"
 #include "LayoutScenario.h"
 #include "TestEnvironment.h"
+#include "TrayInstance.h"
 
 namespace {
 
@@ -165,6 +167,42 @@ TEST_F(FileDialogs, OpenDialogStartsInTheSaveFolderAndRestoresTheChosenFile) {
         EXPECT_EQ(CurrentPlaces(host_), (std::vector<TPlace>{{120, 220}, {640, 480}}));
         EXPECT_EQ(StoredOption("RestorePath"), folder_);
     }
+}
+
+TEST_F(FileDialogs, TrayCommandsSaveAndRestoreThroughTheDialogs) {
+    Begin(Variants[1]);
+    MakeDataFolders();
+    ASSERT_TRUE(WriteLayoutFile(PrimaryLayoutFile(), {{300, 40, "Notes.txt"}}));
+    ASSERT_TRUE(WriteOptionsFile({"RestoreAtStart=0", "SaveNotification=0", "QueryRestoreFile=0",
+                                  "DirectUndo=0", "SavePath=" + folder_}));
+    TTrayInstance tray({"/nosplash"});
+    ASSERT_NE(tray.Window(), nullptr);
+    const std::vector<TPlace> saved = CurrentPlaces(host_);
+
+    for (const UINT command : {CommandSaveToFile, CommandRestoreFromFile}) {
+        if (command == CommandRestoreFromFile) {
+            ASSERT_TRUE(host_.Move(0, 10, 500));
+            ASSERT_TRUE(host_.Move(1, 700, 10));
+        }
+        PostMessageA(tray.Window(), WM_COMMAND, command, 0);
+        HWND dialog = WaitForDialog(tray.Pid(), 15000);
+        ASSERT_NE(dialog, nullptr);
+        Sleep(200);
+        EXPECT_EQ(ReadDialog(dialog).Caption,
+                  command == CommandSaveToFile ? "Kavrilon - Save Layout" : "Kavrilon - Restore Layout");
+        Choose(dialog, "tray.kvl");
+        // The instance answers sent messages while it reads the desktop, so being idle is not enough:
+        // the save is done once its file is there.
+        if (command == CommandSaveToFile) {
+            EXPECT_TRUE(WaitUntil([&] { return IsFile(folder_ + "tray.kvl"); }, 15000));
+        }
+        ASSERT_TRUE(tray.Idle());
+    }
+    // The restore may still be moving icons.
+    EXPECT_TRUE(WaitUntil([&] { return CurrentPlaces(host_) == saved; }, 15000))
+        << Describe(CurrentPlaces(host_));
+    EXPECT_EQ(StoredOption("RestorePath"), folder_);
+    EXPECT_EQ(tray.Exit(), 0);
 }
 
 } // namespace

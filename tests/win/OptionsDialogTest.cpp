@@ -7,12 +7,10 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <functional>
 #include <map>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "DialogDriver.h"
@@ -21,6 +19,7 @@
 #include "ResourceIds.h"
 #include "ShellExtRegistry.h"
 #include "TestEnvironment.h"
+#include "TrayInstance.h"
 
 namespace {
 
@@ -312,54 +311,73 @@ TEST_F(OptionsDialog, LanguageSwitchRelabelsAtOnceAndCancelUndoesItWritingNothin
     EXPECT_EQ(ReadFileBytes(KavrilonDataFolder() + "Options.ini"), before);
 }
 
-// A window of the tray's class and title on a thread of its own, standing in for a running tray
-// instance: it records the WM_CLOSE that Remove traces sends.
-class TTrayStandIn {
-public:
-    TTrayStandIn() {
-        thread_ = std::thread([this] { Run(); });
-        while (!ready_) {
-            Sleep(10);
-        }
-    }
-    ~TTrayStandIn() {
-        PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
-        thread_.join();
-    }
-    bool Closed() const { return closed_; }
+// A tray instance that neither restores at start nor asks for a first primary layout.
+void PrepareQuietTray() {
+    MakeDataFolders();
+    ASSERT_TRUE(WriteLayoutFile(PrimaryLayoutFile(), {{10, 20, "a"}}));
+    ASSERT_TRUE(WriteOptionsFile({"RestoreAtStart=0", "Language=1"}));
+}
 
-private:
-    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_CLOSE) {
-            reinterpret_cast<TTrayStandIn*>(GetWindowLongPtrA(window, GWLP_USERDATA))->closed_ = true;
-            return 0;
+TEST_F(OptionsDialog, FromTheTrayAutostartIsWrittenQuotedAndRemovedAgain) {
+    PrepareQuietTray();
+    TTrayInstance tray({"/nosplash"});
+    ASSERT_NE(tray.Window(), nullptr);
+    for (const bool checked : {true, false}) {
+        SCOPED_TRACE(checked ? "checked" : "unchecked");
+        PostMessageA(tray.Window(), WM_COMMAND, CommandOptions, 0);
+        HWND dialog = WaitForDialog(tray.Pid(), DialogWaitMs);
+        ASSERT_NE(dialog, nullptr);
+        Sleep(200);
+        // Only the O verb offers to start the tray program.
+        EXPECT_FALSE(ControlEnabled(dialog, IdcStartTray));
+        EXPECT_EQ(ControlChecked(dialog, IdcAutostart), !checked);
+        SetControlChecked(dialog, IdcAutostart, checked);
+        EXPECT_TRUE(PressDialogButton(dialog, IDOK));
+        ASSERT_TRUE(tray.Idle());
+        const TRegValue value = RunValue();
+        EXPECT_EQ(value.Exists, checked);
+        if (checked) {
+            // Quoted: a path with spaces is not split at logon.
+            EXPECT_EQ(value.Type, DWORD(REG_SZ));
+            EXPECT_EQ(lstrcmpiA(value.Text().c_str(), ("\"" + KavrilonExePath() + "\"").c_str()), 0)
+                << value.Text();
         }
-        return DefWindowProcA(window, message, wParam, lParam);
     }
-    void Run() {
-        threadId_ = GetCurrentThreadId();
-        WNDCLASSA windowClass = {};
-        windowClass.lpfnWndProc = Procedure;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = TrayWindowClassName;
-        RegisterClassA(&windowClass);
-        HWND window = CreateWindowA(TrayWindowClassName, TrayWindowTitle, WS_OVERLAPPED, 0, 0, 10, 10,
-                                    nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        MSG message;
-        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
-        ready_ = true;
-        while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-            DispatchMessageA(&message);
-        }
-        DestroyWindow(window);
-        UnregisterClassA(TrayWindowClassName, GetModuleHandleA(nullptr));
-    }
-    std::thread thread_;
-    DWORD threadId_ = 0;
-    std::atomic<bool> ready_{false};
-    std::atomic<bool> closed_{false};
-};
+    EXPECT_EQ(tray.Exit(), 0);
+}
+
+TEST_F(OptionsDialog, TheOVerbOpensTheAboutScreenAndStartsTheTrayProgram) {
+    PrepareQuietTray();
+    TOptionsRun options({"/o"});
+    ASSERT_NE(options.Dialog, nullptr);
+    PostMessageA(options.Dialog, WM_COMMAND, IdcAbout, 0);
+    HWND about = nullptr;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            for (const TSeenWindow& seen : TopLevelWindowsOf(options.Pid())) {
+                if (seen.Visible && seen.ClassName == TrayWindowClassName) {
+                    about = seen.Window;
+                }
+            }
+            return about != nullptr;
+        },
+        DialogWaitMs));
+    EXPECT_EQ(GetWindow(about, GW_OWNER), options.Dialog);
+    PostMessageA(about, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }, DialogWaitMs));
+
+    SelectComboItem(options.Dialog, IdcLanguage, 0);
+    EXPECT_TRUE(PressDialogButton(options.Dialog, IdcStartTray));
+    EXPECT_TRUE(options.Finish());
+    // The language chosen before is in memory and written; the boxes are not taken over.
+    EXPECT_EQ(StoredOption("Language"), "0");
+    HWND tray = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] { return (tray = FindWindowA(TrayWindowClassName, TrayWindowTitle)) != nullptr; }, 15000));
+    PostMessageA(tray, WM_COMMAND, CommandExit, 0);
+    EXPECT_TRUE(
+        WaitUntil([] { return FindWindowA(TrayWindowClassName, TrayWindowTitle) == nullptr; }, 15000));
+}
 
 TEST_F(OptionsDialog, RemoveTracesAnsweredYesRemovesEverythingAndClosesTheTrayNoChangesNothing) {
     const std::string folder =
@@ -370,7 +388,9 @@ TEST_F(OptionsDialog, RemoveTracesAnsweredYesRemovesEverythingAndClosesTheTrayNo
         ASSERT_TRUE(WriteLayoutFile(PrimaryLayoutFile(), {{10, 20, "a"}}));
         ASSERT_EQ(RunProcess(folder + RegUtilFileName, {"r"}, 15000).ExitCode, 1u);
         ASSERT_TRUE(SetRegistryString(HKEY_CURRENT_USER, RunKeyPath, AutostartValueName, "x"));
-        TTrayStandIn tray;
+        ASSERT_TRUE(WriteOptionsFile({"RestoreAtStart=0", "Language=1"}));
+        TTrayInstance tray({"/nosplash"});
+        ASSERT_NE(tray.Window(), nullptr);
 
         TOptionsRun options({"/o"}, folder + "Kavrilon.exe");
         ASSERT_NE(options.Dialog, nullptr);
@@ -397,7 +417,12 @@ TEST_F(OptionsDialog, RemoveTracesAnsweredYesRemovesEverythingAndClosesTheTrayNo
         if (RunsUnderWow64()) {
             EXPECT_EQ(NoShellExtEntries(KEY_WOW64_64KEY), yes);
         }
-        EXPECT_EQ(tray.Closed(), yes);
+        // The running tray instance is closed.
+        if (yes) {
+            EXPECT_TRUE(tray.Process().Wait(15000));
+        } else {
+            EXPECT_EQ(tray.Exit(), 0);
+        }
         // The program's own folder is untouched.
         EXPECT_TRUE(IsFile(folder + "Kavrilon.exe"));
     }
