@@ -483,22 +483,31 @@ TEST_F(ShellExtButton, InstallsAndUninstallsWithTheUtilityAndFollowsTheState) {
     EXPECT_TRUE(options.Finish());
 }
 
-TEST_F(ShellExtButton, InstallingWithoutTheExtensionReportsTheMissingFile) {
-    const std::string folder = Install(false);
-    // The 64-bit shell's button needs the 64-bit extension, which is then the only one there.
-    if (RunsUnderWow64()) {
-        ASSERT_TRUE(WriteFileBytes(folder + ShellExt64FileName, ""));
+TEST_F(ShellExtButton, AMissingExtensionOrUtilityIsReported) {
+    const struct {
+        const char* Missing;
+        const char* Text;
+    } cases[] = {
+        {ShellExtFileName,
+         "Installing the shell extension failed!\r\r'KavrilonShellEx.dll' is missing!\r\rPlease "
+         "contact your system administrator!"},
+        {RegUtilFileName,
+         "An error ocurred opening 'KVRegShellEx.exe'!\r\rPlease contact your system administrator!"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Missing);
+        const std::string folder = Install(true);
+        ASSERT_TRUE(DeleteFileA((folder + c.Missing).c_str()));
+        TOptionsRun options({"/o"}, folder + "Kavrilon.exe");
+        ASSERT_NE(options.Dialog, nullptr);
+        const TDialogContent box = PressAndRead(options);
+        EXPECT_EQ(box.Caption, "Kavrilon - Error");
+        EXPECT_EQ(box.Text, c.Text);
+        EXPECT_EQ(ControlText(options.Dialog, IdcShellExt), "Install shell &extension");
+        EXPECT_TRUE(PressDialogButton(options.Dialog, IDCANCEL));
+        EXPECT_TRUE(options.Finish());
+        RemoveTree(folder);
     }
-    TOptionsRun options({"/o"}, folder + "Kavrilon.exe");
-    ASSERT_NE(options.Dialog, nullptr);
-    const TDialogContent box = PressAndRead(options);
-    EXPECT_EQ(box.Caption, "Kavrilon - Error");
-    EXPECT_EQ(box.Text,
-              "Installing the shell extension failed!\r\r'KavrilonShellEx.dll' is missing!\r\rPlease "
-              "contact your system administrator!");
-    EXPECT_EQ(ControlText(options.Dialog, IdcShellExt), "Install shell &extension");
-    EXPECT_TRUE(PressDialogButton(options.Dialog, IDCANCEL));
-    EXPECT_TRUE(options.Finish());
 }
 
 TEST_F(ShellExtButton, IncompleteOrAlteredRegistrationsCountAsNotInstalled) {
