@@ -6,6 +6,7 @@
 #include "Actions.h"
 #include "AppGlobals.h"
 #include "DataFolder.h"
+#include "FileOperations.h"
 #include "Language.h"
 #include "MessageBox.h"
 #include "Paths.h"
@@ -17,19 +18,6 @@ namespace {
 // "Alle Backups &löschen" / "&Delete all #backups": the menu text of the tray command, also the
 // title of its question.
 constexpr int32_t DeleteAllBackupsText = 3008;
-
-// SHFileOperationA without any user interface. Both lists end with a second NUL character, which
-// std::string's terminator and the one appended here provide.
-int SilentFileOperation(UINT function, const std::string& from, const std::string& to) {
-    const std::string fromList = from + '\0';
-    const std::string toList = to + '\0';
-    SHFILEOPSTRUCTA operation = {};
-    operation.wFunc = function;
-    operation.pFrom = fromList.c_str();
-    operation.pTo = to.empty() ? nullptr : toList.c_str();
-    operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION;
-    return SHFileOperationA(&operation);
-}
 
 } // namespace
 

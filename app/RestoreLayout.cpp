@@ -12,6 +12,7 @@
 #include "ItemAccess.h"
 #include "Language.h"
 #include "LayoutFile.h"
+#include "LayoutFileDialogs.h"
 #include "LayoutMessages.h"
 #include "MessageBox.h"
 #include "Options.h"
@@ -27,10 +28,9 @@ bool MessagesShown() {
     return !CommandLineMode || MessagesAllowed;
 }
 
-// The file dialog of the restore-from-file action is not built yet: a restore without a file name
-// counts as a cancelled dialog.
+// The file named on the command line, else the one chosen in the open dialog (empty: cancelled).
 std::string ChooseRestoreFile() {
-    return CommandLineFile;
+    return CommandLineFile.empty() ? OpenLayoutFileDialog() : CommandLineFile;
 }
 
 void DeleteUndoBackup(const std::string& undoPath) {

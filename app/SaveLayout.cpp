@@ -12,6 +12,7 @@
 #include "ItemAccess.h"
 #include "Language.h"
 #include "LayoutFile.h"
+#include "LayoutFileDialogs.h"
 #include "LayoutMessages.h"
 #include "MessageBox.h"
 #include "Options.h"
@@ -25,10 +26,9 @@ bool MessagesShown() {
     return !CommandLineMode || MessagesAllowed;
 }
 
-// The file dialog of the save-to-file action is not built yet: a save without a file name counts
-// as a cancelled dialog.
+// The file named on the command line, else the one chosen in the save dialog (empty: cancelled).
 std::string ChooseSaveFile() {
-    return CommandLineFile;
+    return CommandLineFile.empty() ? SaveLayoutFileDialog() : CommandLineFile;
 }
 
 std::string TargetPath(int kind, const std::string& key) {

@@ -93,3 +93,114 @@ int LayeredAlpha(HWND window) {
     }
     return alpha;
 }
+
+std::string ControlText(HWND dialog, int id) {
+    return TextOf(GetDlgItem(dialog, id));
+}
+
+bool ControlEnabled(HWND dialog, int id) {
+    return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE;
+}
+
+bool ControlChecked(HWND dialog, int id) {
+    DWORD_PTR state = 0;
+    SendMessageTimeoutA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &state);
+    return state == BST_CHECKED;
+}
+
+void SetControlChecked(HWND dialog, int id, bool checked) {
+    if (ControlChecked(dialog, id) != checked) {
+        SendMessageTimeoutA(GetDlgItem(dialog, id), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 2000, nullptr);
+    }
+}
+
+std::vector<std::string> ComboItems(HWND dialog, int id) {
+    HWND combo = GetDlgItem(dialog, id);
+    std::vector<std::string> items;
+    const LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        // The system copies the item text across processes reliably only in its wide form.
+        wchar_t wide[512] = {};
+        SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
+        char text[1024] = {};
+        WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof(text), nullptr, nullptr);
+        items.push_back(text);
+    }
+    return items;
+}
+
+int ComboSelection(HWND dialog, int id) {
+    return static_cast<int>(SendMessageA(GetDlgItem(dialog, id), CB_GETCURSEL, 0, 0));
+}
+
+void SelectComboItem(HWND dialog, int id, int index) {
+    HWND combo = GetDlgItem(dialog, id);
+    SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+}
+
+RECT ControlClientRect(HWND dialog, int id) {
+    RECT rect = {};
+    GetWindowRect(GetDlgItem(dialog, id), &rect);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+RECT DialogUnitsToPixels(const std::string& face, int points, const RECT& dialogUnits) {
+    HDC dc = GetDC(nullptr);
+    const int height = -MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    HFONT font = CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0,
+                             face.c_str());
+    HGDIOBJ old = SelectObject(dc, font);
+    // The dialog manager's base units: the average width of the letters and the text height.
+    TEXTMETRICA metrics = {};
+    GetTextMetricsA(dc, &metrics);
+    SIZE size = {};
+    const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    GetTextExtentPoint32A(dc, letters, 52, &size);
+    const int baseX = (size.cx / 26 + 1) / 2;
+    const int baseY = metrics.tmHeight;
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(nullptr, dc);
+    // Position and size are converted apart, as the dialog manager places the controls.
+    RECT rect = {MulDiv(dialogUnits.left, baseX, 4), MulDiv(dialogUnits.top, baseY, 8), 0, 0};
+    rect.right = rect.left + MulDiv(dialogUnits.right - dialogUnits.left, baseX, 4);
+    rect.bottom = rect.top + MulDiv(dialogUnits.bottom - dialogUnits.top, baseY, 8);
+    return rect;
+}
+
+HWND WaitForOtherDialog(DWORD pid, HWND except, DWORD timeoutMs) {
+    const double deadline = NowSeconds() + timeoutMs / 1000.0;
+    do {
+        for (const TSeenWindow& window : TopLevelWindowsOf(pid)) {
+            if (window.Window != except && window.ClassName == "#32770" && IsWindowVisible(window.Window)) {
+                return window.Window;
+            }
+        }
+        Sleep(25);
+    } while (NowSeconds() < deadline);
+    return nullptr;
+}
+
+std::string DescribeChildren(HWND dialog) {
+    std::vector<HWND> children;
+    EnumChildWindows(dialog, CollectChild, reinterpret_cast<LPARAM>(&children));
+    std::string text;
+    for (HWND child : children) {
+        text += std::to_string(GetDlgCtrlID(child)) + " " + ClassOf(child) + " \"" + TextOf(child) + "\"" +
+                (IsWindowVisible(child) ? "" : " (hidden)") + "\n";
+    }
+    return text;
+}
+
+HWND FindChild(HWND dialog, int id, const std::string& className) {
+    std::vector<HWND> children;
+    EnumChildWindows(dialog, CollectChild, reinterpret_cast<LPARAM>(&children));
+    for (HWND child : children) {
+        if (GetDlgCtrlID(child) == id && (className.empty() || ClassOf(child) == className)) {
+            return child;
+        }
+    }
+    return nullptr;
+}

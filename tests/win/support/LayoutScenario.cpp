@@ -77,8 +77,8 @@ std::string Describe(const std::vector<TPlace>& places) {
     return text.str();
 }
 
-TKavrilonRun::TKavrilonRun(const std::vector<std::string>& arguments) {
-    process_.Start(KavrilonExePath(), arguments);
+TKavrilonRun::TKavrilonRun(const std::vector<std::string>& arguments, const std::string& exePath) {
+    process_.Start(exePath.empty() ? KavrilonExePath() : exePath, arguments);
 }
 
 HWND TKavrilonRun::NextBox(DWORD timeoutMs) {

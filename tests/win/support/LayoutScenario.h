@@ -44,7 +44,8 @@ std::string Describe(const std::vector<TPlace>& places);
 // Kavrilon.exe started in the background, for tests that answer its questions.
 class TKavrilonRun {
 public:
-    explicit TKavrilonRun(const std::vector<std::string>& arguments);
+    // Runs the build's Kavrilon.exe, or the copy at `exePath`.
+    explicit TKavrilonRun(const std::vector<std::string>& arguments, const std::string& exePath = {});
     // Waits for the next message box, checks nothing, returns its window (null on timeout).
     HWND NextBox(DWORD timeoutMs = 15000);
     // Waits for the end; false on timeout (the process is then ended).

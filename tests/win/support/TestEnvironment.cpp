@@ -153,9 +153,10 @@ std::vector<std::string> ReadLines(const std::string& path) {
     return lines;
 }
 
-bool SetRegistryString(HKEY root, const std::string& key, const std::string& name, const std::string& value) {
+bool SetRegistryString(HKEY root, const std::string& key, const std::string& name, const std::string& value,
+                       REGSAM view) {
     HKEY handle = nullptr;
-    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle, nullptr) !=
+    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_WRITE | view, nullptr, &handle, nullptr) !=
         ERROR_SUCCESS) {
         return false;
     }
@@ -190,4 +191,15 @@ TWineVersionOverride::TWineVersionOverride(const std::string& exeFileName, const
 
 TWineVersionOverride::~TWineVersionOverride() {
     DeleteRegistryTree(HKEY_CURRENT_USER, key_);
+}
+
+std::string InstallProgramCopy(const char* hint, const std::vector<std::string>& otherFiles) {
+    const std::string folder = MakeTempFolder(hint);
+    CopyFileA(KavrilonExePath().c_str(), (folder + "Kavrilon.exe").c_str(), FALSE);
+    for (const std::string& name : otherFiles) {
+        if (!CopyFileA((DeliverablesDir() + name).c_str(), (folder + name).c_str(), FALSE)) {
+            WriteFileBytes(folder + name, "");
+        }
+    }
+    return folder;
 }

@@ -40,8 +40,14 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes);
 std::vector<std::string> ReadLines(const std::string& path);
 
 // Sets a registry string value, creating the key; and removes a whole key tree.
-bool SetRegistryString(HKEY root, const std::string& key, const std::string& name, const std::string& value);
+// `view` is 0 (this process's view) or KEY_WOW64_64KEY / KEY_WOW64_32KEY.
+bool SetRegistryString(HKEY root, const std::string& key, const std::string& name, const std::string& value,
+                       REGSAM view = 0);
 void DeleteRegistryTree(HKEY root, const std::string& key);
+
+// A folder of its own holding a copy of Kavrilon.exe and of the named deliverables (built ones are
+// copied, others are created empty), with trailing "\".
+std::string InstallProgramCopy(const char* hint, const std::vector<std::string>& otherFiles);
 
 // Makes Wine report another Windows version to one program file name, for the guard's life.
 class TWineVersionOverride {

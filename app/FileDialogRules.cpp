@@ -1,0 +1,57 @@
+#include "FileDialogRules.h"
+
+#include "KavrilonNames.h"
+
+namespace {
+
+char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (LowerAscii(a[i]) != LowerAscii(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool StartsWithIgnoringCase(std::string_view text, std::string_view start) {
+    return text.size() >= start.size() && EqualsIgnoringCase(text.substr(0, start.size()), start);
+}
+
+} // namespace
+
+std::string LayoutFileBase(std::string_view resolutionKey, std::string_view timeStamp) {
+    return std::string(resolutionKey) + "_" + std::string(timeStamp.substr(0, 8));
+}
+
+std::string LayoutFileCandidate(std::string_view base, int counter) {
+    std::string name(base);
+    if (counter > 0) {
+        name += "[" + std::to_string(counter) + "]";
+    }
+    return name + ".kvl";
+}
+
+std::string WithTrailingBackslash(std::string_view folder) {
+    std::string result(folder);
+    if (!result.empty() && result.back() != '\\') {
+        result += '\\';
+    }
+    return result;
+}
+
+bool IsRemovableDataFolder(std::string_view dataFolder, std::string_view programFolder) {
+    const std::string suffix = std::string("\\") + VendorFolderName + "\\" + ProductFolderName + "\\";
+    if (dataFolder.size() < suffix.size() ||
+        !EqualsIgnoringCase(dataFolder.substr(dataFolder.size() - suffix.size()), suffix)) {
+        return false;
+    }
+    // The data folder is the program's folder or one of its parents: deleting it deletes the program.
+    return programFolder.empty() || !StartsWithIgnoringCase(WithTrailingBackslash(programFolder), dataFolder);
+}
