@@ -31,3 +31,10 @@ inline constexpr const char* RegUtilFileName = "KVRegShellEx.exe";
 // The autostart value under HKCU\Software\Microsoft\Windows\CurrentVersion\Run.
 inline constexpr const char* RunKeyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr const char* AutostartValueName = "Kavrilon";
+
+// The installed program: its entry under Add/Remove Programs (below HKEY_LOCAL_MACHINE), the
+// publisher shown there, the uninstaller beside the programs and the Start-menu shortcut.
+inline constexpr const char* UninstallKeyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kavrilon";
+inline constexpr const char* PublisherName = "Quellwyn";
+inline constexpr const char* UninstallerFileName = "Uninstall.exe";
+inline constexpr const char* StartMenuShortcutName = "Kavrilon.lnk";
