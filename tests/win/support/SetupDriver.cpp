@@ -1,0 +1,263 @@
+#include "SetupDriver.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+#include <tlhelp32.h>
+
+#include <set>
+#include <sstream>
+
+#include "KavrilonNames.h"
+#include "KavrilonVersion.h"
+#include "ProcessRunner.h"
+#include "TestEnvironment.h"
+
+namespace {
+
+std::string TextOf(HWND window) {
+    char text[1024] = {};
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                        2000, nullptr);
+    return text;
+}
+
+std::string ClassOf(HWND window) {
+    char name[256] = {};
+    GetClassNameA(window, name, sizeof(name));
+    return name;
+}
+
+BOOL CALLBACK CollectChild(HWND child, LPARAM parameter) {
+    reinterpret_cast<std::vector<HWND>*>(parameter)->push_back(child);
+    return TRUE;
+}
+
+// The running processes whose parent is one of `tree`, added to it with a handle to wait for
+// (holding the handle also keeps the process id from being reused).
+void AddChildProcesses(std::map<DWORD, HANDLE>& tree) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        if (tree.count(entry.th32ParentProcessID) != 0 && tree.count(entry.th32ProcessID) == 0) {
+            HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, entry.th32ProcessID);
+            if (process != nullptr) {
+                tree[entry.th32ProcessID] = process;
+            }
+        }
+    }
+    CloseHandle(snapshot);
+}
+
+bool AllEnded(const std::map<DWORD, HANDLE>& tree) {
+    for (const auto& process : tree) {
+        if (WaitForSingleObject(process.second, 0) == WAIT_TIMEOUT) {
+            return false;
+        }
+    }
+    return true;
+}
+
+struct TWizardState {
+    std::set<std::string> PagesPressed; // page window and header text of every page left
+};
+
+// One step of driving the visible windows of one process: sets the named check boxes of the current
+// page and presses its default button once. Returns false when a message box is up.
+bool DrivePages(DWORD pid, const std::map<std::string, bool>& choices, TWizardState& wizard, TSetupRun& run) {
+    for (const TSeenWindow& window : TopLevelWindowsOf(pid)) {
+        if (window.ClassName != "#32770" || !window.Visible) {
+            continue;
+        }
+        // The wizard holds its current page as a child dialog; a message box has none.
+        HWND page = FindWindowExA(window.Window, nullptr, "#32770", nullptr);
+        if (page == nullptr) {
+            std::vector<HWND> children;
+            EnumChildWindows(window.Window, CollectChild, reinterpret_cast<LPARAM>(&children));
+            run.Log += "message box \"" + window.Caption + "\":";
+            for (HWND child : children) {
+                run.Log += " " + TextOf(child);
+            }
+            run.Log += "\n";
+            return false;
+        }
+        std::vector<HWND> children;
+        EnumChildWindows(page, CollectChild, reinterpret_cast<LPARAM>(&children));
+        for (HWND child : children) {
+            const LONG type = GetWindowLongA(child, GWL_STYLE) & BS_TYPEMASK;
+            if (ClassOf(child) != "Button" || (type != BS_AUTOCHECKBOX && type != BS_CHECKBOX) ||
+                !IsWindowVisible(child)) {
+                continue;
+            }
+            const std::string text = TextOf(child);
+            const bool checked = SendMessageA(child, BM_GETCHECK, 0, 0) == BST_CHECKED;
+            run.CheckBoxesShown.emplace(text, checked);
+            const auto choice = choices.find(text);
+            if (choice != choices.end() && choice->second != checked) {
+                // As a click would: the box toggles and tells its page.
+                SendMessageTimeoutA(child, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+            }
+        }
+        const std::string pageName = std::to_string(reinterpret_cast<uintptr_t>(page)) + " " +
+                                     TextOf(GetDlgItem(window.Window, 1037)); // the page's header title
+        HWND next = GetDlgItem(window.Window, IDOK);
+        if (next != nullptr && IsWindowVisible(next) && IsWindowEnabled(next) &&
+            wizard.PagesPressed.insert(pageName).second) {
+            run.Log += "page \"" + TextOf(GetDlgItem(window.Window, 1037)) + "\": pressed \"" + TextOf(next) +
+                       "\"\n";
+            PostMessageA(window.Window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(next));
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+std::string ReleaseDir() {
+    char full[MAX_PATH] = {};
+    GetFullPathNameA((TestBinDir() + "..\\..\\release\\").c_str(), MAX_PATH, full, nullptr);
+    return full;
+}
+
+std::string SetupProgramPath() {
+    return ReleaseDir() + "Kavrilon-" KV_VERSION_TEXT "-setup.exe";
+}
+
+std::string InstallFolder() {
+    // A 32-bit process on 64-bit Windows finds the native folder in ProgramW6432.
+    char folder[MAX_PATH] = {};
+    if (GetEnvironmentVariableA("ProgramW6432", folder, MAX_PATH) == 0) {
+        return ShellFolder(CSIDL_PROGRAM_FILES) + "\\Kavrilon\\";
+    }
+    return std::string(folder) + "\\Kavrilon\\";
+}
+
+std::string UninstallerPath() {
+    return InstallFolder() + UninstallerFileName;
+}
+
+std::string StartMenuShortcutPath() {
+    return ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\" + StartMenuShortcutName;
+}
+
+std::string ShortcutTarget(const std::string& shortcut) {
+    std::string target;
+    const bool initialized = SUCCEEDED(CoInitialize(nullptr));
+    IShellLinkA* link = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   reinterpret_cast<void**>(&link)))) {
+        IPersistFile* file = nullptr;
+        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+            std::wstring wide(shortcut.begin(), shortcut.end());
+            char path[MAX_PATH] = {};
+            if (SUCCEEDED(file->Load(wide.c_str(), STGM_READ)) &&
+                SUCCEEDED(link->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH))) {
+                target = path;
+            }
+            file->Release();
+        }
+        link->Release();
+    }
+    if (initialized) {
+        CoUninitialize();
+    }
+    return target;
+}
+
+std::string RegistryValue(HKEY root, const std::string& key, const std::string& name, REGSAM view) {
+    HKEY handle = nullptr;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE | view, &handle) != ERROR_SUCCESS) {
+        return "<missing>";
+    }
+    char data[2048] = {};
+    DWORD size = sizeof(data) - 1;
+    DWORD type = 0;
+    const LONG result =
+        RegQueryValueExA(handle, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+    RegCloseKey(handle);
+    if (result != ERROR_SUCCESS) {
+        return "<missing>";
+    }
+    if (type == REG_DWORD) {
+        return std::to_string(*reinterpret_cast<DWORD*>(data));
+    }
+    return data;
+}
+
+bool RegistryKeyExists(HKEY root, const std::string& key, REGSAM view) {
+    HKEY handle = nullptr;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE | view, &handle) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(handle);
+    return true;
+}
+
+std::vector<REGSAM> ShellRegistryViews() {
+    if (RunsUnderWow64()) {
+        return {KEY_WOW64_64KEY, KEY_WOW64_32KEY};
+    }
+    return {0};
+}
+
+TSetupRun RunSetupProgram(const std::string& exe, const std::vector<std::string>& arguments, bool pages,
+                          const std::map<std::string, bool>& choices, DWORD timeoutMs) {
+    TSetupRun run;
+    TChildProcess process;
+    run.Started = process.Start(exe, arguments);
+    if (!run.Started) {
+        return run;
+    }
+    std::map<DWORD, HANDLE> tree;
+    HANDLE own = nullptr;
+    DuplicateHandle(GetCurrentProcess(), process.Handle(), GetCurrentProcess(), &own, 0, FALSE,
+                    DUPLICATE_SAME_ACCESS);
+    tree[process.Pid()] = own;
+    TWizardState wizard;
+    const double deadline = NowSeconds() + timeoutMs / 1000.0;
+    while (true) {
+        AddChildProcesses(tree);
+        if (AllEnded(tree)) {
+            break;
+        }
+        bool blocked = false;
+        if (pages) {
+            for (const auto& member : tree) {
+                blocked = !DrivePages(member.first, choices, wizard, run) || blocked;
+            }
+        }
+        if (blocked || NowSeconds() >= deadline) {
+            run.TimedOut = true;
+            break;
+        }
+        Sleep(100);
+    }
+    for (const auto& member : tree) {
+        if (run.TimedOut) {
+            TerminateProcess(member.second, 0xDEAD);
+        }
+        CloseHandle(member.second);
+    }
+    run.ExitCode = process.ExitCode();
+    return run;
+}
+
+void RemoveInstallation() {
+    if (IsFile(UninstallerPath())) {
+        RunSetupProgram(UninstallerPath(), {"/S"});
+    }
+    RemoveTree(InstallFolder());
+    DeleteFileA(StartMenuShortcutPath().c_str());
+    DeleteRegistryTree(HKEY_LOCAL_MACHINE, UninstallKeyPath);
+    HKEY run = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, RunKeyPath, 0, KEY_SET_VALUE, &run) == ERROR_SUCCESS) {
+        RegDeleteValueA(run, AutostartValueName);
+        RegCloseKey(run);
+    }
+    // The shell extension's entries, with the registration utility of the build.
+    RunProcess(DeliverablesDir() + RegUtilFileName, {"u"}, 15000);
+}
