@@ -32,6 +32,21 @@ inline constexpr const char* RegUtilFileName = "KVRegShellEx.exe";
 inline constexpr const char* RunKeyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr const char* AutostartValueName = "Kavrilon";
 
+// The shell extension's registry layout. Roots: the "Approved" key under HKEY_LOCAL_MACHINE, the
+// other keys under HKEY_CLASSES_ROOT. "InProcServer32" is spelt with a capital P.
+inline constexpr const char* ShellExtApprovedKeyPath =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved";
+inline constexpr const char* ShellExtClassKeyPath = "CLSID\\" KV_SHELLEXT_CLSID_TEXT;
+inline constexpr const char* ShellExtServerKeyPath = "CLSID\\" KV_SHELLEXT_CLSID_TEXT "\\InProcServer32";
+inline constexpr const char* ShellExtHandlerKeyPath =
+    "Directory\\Background\\shellex\\ContextMenuHandlers\\Kavrilon";
+// The data of the "Approved" value and of the class key's default value.
+inline constexpr const char* ShellExtRegisteredName = "Kavrilon";
+inline constexpr const char* ThreadingModelValueName = "ThreadingModel";
+inline constexpr const char* ShellExtThreadingModel = "Apartment";
+// Custom value of the in-process server key: the main program's full path.
+inline constexpr const char* ExeLocationValueName = "ExeLocation";
+
 // The installed program: its entry under Add/Remove Programs (below HKEY_LOCAL_MACHINE), the
 // publisher shown there, the uninstaller beside the programs and the Start-menu shortcut.
 inline constexpr const char* UninstallKeyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kavrilon";

@@ -1,0 +1,149 @@
+// KVRegShellEx.exe as a real process: its parameters, the registry layout it writes and removes in
+// each registry view, its exit codes, and its manifest.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "KavrilonNames.h"
+#include "ProcessRunner.h"
+#include "ShellExtRegistry.h"
+#include "TestEnvironment.h"
+
+namespace {
+
+constexpr DWORD ExitFailure = 0xFFFFFFFF; // -1
+
+// The utility installed in a folder of its own with (empty) extension files beside it.
+class RegUtil : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ClearShellExtEntries();
+        RemoveTree(Folder);
+        CreateDirectoryA("C:\\Apps", nullptr);
+        ASSERT_TRUE(CreateDirectoryA(Folder.c_str(), nullptr));
+        ASSERT_TRUE(CopyFileA((DeliverablesDir() + RegUtilFileName).c_str(),
+                              (Folder + RegUtilFileName).c_str(), FALSE));
+        ASSERT_TRUE(WriteFileBytes(Folder + ShellExtFileName, ""));
+        ASSERT_TRUE(WriteFileBytes(Folder + ShellExt64FileName, ""));
+    }
+    void TearDown() override {
+        ClearShellExtEntries();
+        RemoveTree("C:\\Apps");
+    }
+
+    DWORD Run(const std::vector<std::string>& arguments) {
+        const TRunResult run = RunProcess(Folder + RegUtilFileName, arguments, 15000);
+        EXPECT_TRUE(run.Started);
+        EXPECT_FALSE(run.TimedOut);
+        EXPECT_EQ(run.WindowsDescription, "") << "the utility showed a window";
+        return run.ExitCode;
+    }
+
+    // The six entries as the layout has them for an extension file in Folder.
+    void ExpectRegistered(REGSAM view, const char* extensionFileName) {
+        const TShellExtEntries e = ReadShellExtEntries(view);
+        SCOPED_TRACE(e.Describe());
+        const struct {
+            const TRegValue& Value;
+            std::string Data;
+        } expected[] = {
+            {e.Approved, "Kavrilon"},
+            {e.ClassName, "Kavrilon"},
+            {e.Server, Folder + extensionFileName},
+            {e.ThreadingModel, "Apartment"},
+            {e.ExeLocation, Folder + "Kavrilon.exe"},
+            {e.Handler, ShellExtClassIdText},
+        };
+        for (const auto& entry : expected) {
+            EXPECT_TRUE(entry.Value.Exists) << entry.Data;
+            EXPECT_EQ(entry.Value.Type, DWORD(REG_SZ)) << entry.Data;
+            // The data and its terminating zero, nothing more.
+            EXPECT_EQ(entry.Value.Bytes, entry.Data + '\0');
+        }
+        EXPECT_EQ(e.Handler.Bytes.size(), 39u);
+    }
+
+    const std::string Folder = "C:\\Apps\\Icons\\";
+};
+
+TEST_F(RegUtil, UnrecognisedParametersChangeNothing) {
+    ASSERT_EQ(Run({"r"}), 1u);
+    const TShellExtEntries before = ReadShellExtEntries();
+    const std::vector<std::vector<std::string>> unrecognised = {{}, {"R"}, {"U"}, {"/r"}, {"ru"}, {"-u"}};
+    for (const auto& arguments : unrecognised) {
+        SCOPED_TRACE(arguments.empty() ? "no parameter" : arguments[0]);
+        EXPECT_EQ(Run(arguments), 0u);
+        EXPECT_EQ(ReadShellExtEntries(), before);
+    }
+}
+
+TEST_F(RegUtil, RegisterWritesTheLayoutNamingItsOwnFolderAndSucceedsAgain) {
+    ASSERT_EQ(Run({"r", "x", "y"}), 1u);
+    ExpectRegistered(KEY_WOW64_32KEY, ShellExtFileName);
+    const TShellExtEntries first = ReadShellExtEntries();
+    EXPECT_EQ(Run({"r"}), 1u);
+    EXPECT_EQ(ReadShellExtEntries(), first);
+    if (RunsUnderWow64()) {
+        // The 64-bit shell reads the 64-bit view: there the 64-bit extension is registered.
+        ExpectRegistered(KEY_WOW64_64KEY, ShellExt64FileName);
+    }
+}
+
+TEST_F(RegUtil, RegisterWithoutTheSixtyFourBitExtensionLeavesTheSixtyFourBitViewWithoutAServer) {
+    if (!RunsUnderWow64()) {
+        GTEST_SKIP() << "a 32-bit Windows has one registry view";
+    }
+    ASSERT_EQ(Run({"r"}), 1u);
+    ASSERT_TRUE(DeleteFileA((Folder + ShellExt64FileName).c_str()));
+    EXPECT_EQ(Run({"r"}), 1u);
+    ExpectRegistered(KEY_WOW64_32KEY, ShellExtFileName);
+    EXPECT_FALSE(RegKeyExists(HKEY_CLASSES_ROOT, ShellExtClassKeyPath, KEY_WOW64_64KEY));
+}
+
+TEST_F(RegUtil, RegisterWithoutTheExtensionFailsAndLeavesNoEntry) {
+    ASSERT_EQ(Run({"r"}), 1u);
+    ASSERT_TRUE(DeleteFileA((Folder + ShellExtFileName).c_str()));
+    EXPECT_EQ(Run({"r"}), ExitFailure);
+    EXPECT_TRUE(NoShellExtEntries(KEY_WOW64_32KEY)) << ReadShellExtEntries(KEY_WOW64_32KEY).Describe();
+    EXPECT_TRUE(NoShellExtEntries(KEY_WOW64_64KEY)) << ReadShellExtEntries(KEY_WOW64_64KEY).Describe();
+}
+
+TEST_F(RegUtil, UnregisterRemovesTheLayoutButNotTheParentKeysAndSucceedsWhenNothingIsThere) {
+    ASSERT_EQ(Run({"r"}), 1u);
+    EXPECT_EQ(Run({"u"}), 1u);
+    for (REGSAM view : {REGSAM(KEY_WOW64_32KEY), REGSAM(KEY_WOW64_64KEY)}) {
+        EXPECT_TRUE(NoShellExtEntries(view)) << ReadShellExtEntries(view).Describe();
+        EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, ShellExtApprovedKeyPath, view));
+        EXPECT_TRUE(RegKeyExists(HKEY_CLASSES_ROOT, "CLSID", view));
+        EXPECT_TRUE(
+            RegKeyExists(HKEY_CLASSES_ROOT, "Directory\\Background\\shellex\\ContextMenuHandlers", view));
+    }
+    EXPECT_EQ(Run({"u"}), 1u);
+}
+
+TEST(RegUtilFile, ManifestAsksForAdministratorRights) {
+    HMODULE file =
+        LoadLibraryExA((DeliverablesDir() + RegUtilFileName).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(file, nullptr);
+    HRSRC resource = FindResourceA(file, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)); // RT_MANIFEST
+    ASSERT_NE(resource, nullptr);
+    const char* data = static_cast<const char*>(LockResource(LoadResource(file, resource)));
+    const std::string manifest(data, SizeofResource(file, resource));
+    FreeLibrary(file);
+    for (const char* expected : {
+             "xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\"",
+             "<assemblyIdentity processorArchitecture=\"x86\" version=\"5.6.0.0\" type=\"win32\" "
+             "name=\"KavrilonShEx.exe\"/>",
+             "<description>Kavrilon Shell Extension Installer/Deinstaller</description>",
+             "<trustInfo xmlns=\"urn:schemas-microsoft-com:asm.v3\">",
+             "<requestedExecutionLevel level=\"requireAdministrator\" uiAccess=\"false\"/>",
+         }) {
+        EXPECT_NE(manifest.find(expected), std::string::npos) << expected << "\n" << manifest;
+    }
+}
+
+} // namespace
