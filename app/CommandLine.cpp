@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "ActionProcedures.h"
 #include "Actions.h"
 #include "AppGlobals.h"
 #include "CommandLineRules.h"
@@ -11,24 +12,6 @@
 #include "RunAction.h"
 
 namespace {
-
-void RestorePrimary() {
-    if (!PortableMode) {
-        RestoreAction(RestoreKindPrimary, {});
-    }
-}
-
-void SaveToFile() {
-    SaveLayout(SaveKindFile);
-}
-
-void RestoreFromFile() {
-    RestoreAction(RestoreKindFile, {});
-}
-
-void RestoreSelectedBackup() {
-    RestoreAction(RestoreKindBackup, SelectedBackupId);
-}
 
 void Perform(const TVerbCall& call) {
     switch (call.Verb) {
@@ -42,24 +25,24 @@ void Perform(const TVerbCall& call) {
     }
     case TVerb::RestorePrimary:
         SelectedBackupId.clear();
-        RunAction(RestorePrimary);
+        RunAction(RestorePrimaryUnlessPortable);
         break;
     case TVerb::SavePrimary:
         RunAction(SavePrimaryAction);
         break;
     case TVerb::RestoreFile:
         CommandLineFile = call.Argument;
-        RunAction(RestoreFromFile);
+        RunAction(RestoreFromFileAction);
         break;
     case TVerb::SaveFile:
         CommandLineFile = call.Argument;
-        RunAction(SaveToFile);
+        RunAction(SaveToFileAction);
         break;
     case TVerb::RestoreFileAsk:
-        RunAction(RestoreFromFile);
+        RunAction(RestoreFromFileAction);
         break;
     case TVerb::SaveFileAsk:
-        RunAction(SaveToFile);
+        RunAction(SaveToFileAction);
         break;
     case TVerb::Options:
         OptionsFromCommandLine = true;
@@ -72,7 +55,7 @@ void Perform(const TVerbCall& call) {
     case TVerb::RestoreBackup:
         SelectedBackupId = call.Argument;
         if (SelectedBackupId.size() == BackupIdLength) {
-            RunAction(RestoreSelectedBackup);
+            RunAction(RestoreSelectedBackupAction);
         }
         break;
     }

@@ -10,3 +10,12 @@ inline constexpr unsigned long ActionMutexWaitMs = 2000;
 // or that cannot be created, drops the action silently. A mutex abandoned by a process that died
 // holding it runs the action. The mutex is released also when the action raises an exception.
 void RunAction(TAction action);
+
+// True while an action runs on this thread, started through RunAction or RunDirectAction. An action
+// that shows a message box keeps the tray window's messages flowing; this tells the tray that the
+// desktop access of the running action must not be disturbed.
+bool ActionRunning();
+
+// Runs `action` without the action mutex (the tray's automatic restores and the save after the
+// first-run question), counted as running like an action of RunAction.
+void RunDirectAction(TAction action);

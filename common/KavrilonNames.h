@@ -53,3 +53,21 @@ inline constexpr const char* UninstallKeyPath = "Software\\Microsoft\\Windows\\C
 inline constexpr const char* PublisherName = "Quellwyn";
 inline constexpr const char* UninstallerFileName = "Uninstall.exe";
 inline constexpr const char* StartMenuShortcutName = "Kavrilon.lnk";
+
+// Private messages of the tray window: the tray icon's callback (lParam carries the mouse message)
+// and the request to ask the first-run question.
+inline constexpr unsigned TrayCallbackMessage = 0x500;
+inline constexpr unsigned TrayFirstRunMessage = 0x501;
+
+// Command ids of the tray menu; a backup of the archive submenu has BackupCommandBase + its index.
+inline constexpr unsigned CommandSavePrimary = 3000;
+inline constexpr unsigned CommandRestorePrimary = 3001;
+inline constexpr unsigned CommandOptions = 3002;
+inline constexpr unsigned CommandAbout = 3003;
+inline constexpr unsigned CommandExit = 3004;
+inline constexpr unsigned CommandBackupArchive = 3007;
+inline constexpr unsigned CommandDeleteBackups = 3008;
+inline constexpr unsigned CommandSaveToFile = 3009;
+inline constexpr unsigned CommandRestoreFromFile = 3010;
+inline constexpr unsigned BackupCommandBase = 5000;
+inline constexpr unsigned BackupCommandLast = 6000;
