@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "LayoutScenario.h"
 #include "ProcessRunner.h"
 #include "SetupDriver.h"
+#include "ShellExtRegistry.h"
 #include "TestEnvironment.h"
 
 namespace {
@@ -23,13 +25,15 @@ const std::string AutostartChoice = "Start Kavrilon with Windows";
 const std::string ShellExtChoice = "Add Kavrilon to the desktop context menu";
 const std::string RemoveDataChoice = "Also remove my layouts, backups and settings";
 
-const std::string ClassKey = std::string("CLSID\\") + ShellExtClassIdText;
-const std::string ServerKey = ClassKey + "\\InProcServer32";
-const std::string HandlerKey = "Directory\\Background\\shellex\\ContextMenuHandlers\\Kavrilon";
-const std::string ApprovedKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved";
-
-const char* const InstalledFiles[] = {MainProgramFileName, RegUtilFileName, ShellExtFileName,
+// The programs the setup program installs; the 64-bit shell extension when the release has one.
+std::vector<std::string> InstalledFiles() {
+    std::vector<std::string> files = {MainProgramFileName, RegUtilFileName, ShellExtFileName,
                                       UninstallerFileName};
+#ifdef KV_RELEASE_HAS_SHELLEXT64
+    files.push_back(ShellExt64FileName);
+#endif
+    return files;
+}
 
 std::string Quoted(const std::string& text) {
     return "\"" + text + "\"";
@@ -66,30 +70,43 @@ protected:
         ASSERT_EQ(run.ExitCode, 0u);
     }
 
-    // The registration entries in every view the shell reads, as (view, entry) descriptions of what
-    // differs from `registered` (registered by the installed copy, or absent).
+    // The shell extension's entries in every view the shell reads: written by the installed copy,
+    // or none at all.
     static void ExpectShellExtension(bool registered) {
-        const std::vector<REGSAM> views = ShellRegistryViews();
-        for (REGSAM view : views) {
+        for (REGSAM view : ShellRegistryViews()) {
             SCOPED_TRACE(view == KEY_WOW64_64KEY ? "64-bit view" : "32-bit view");
+            const TShellExtEntries entries = ReadShellExtEntries(view);
+            std::string dll = ShellExtFileName;
+            if (view == KEY_WOW64_64KEY) {
+#ifdef KV_RELEASE_HAS_SHELLEXT64
+                dll = ShellExt64FileName;
+#else
+                continue; // a release without the 64-bit shell extension leaves this view alone
+#endif
+            }
             if (!registered) {
-                EXPECT_FALSE(RegistryKeyExists(HKEY_CLASSES_ROOT, ClassKey, view));
-                EXPECT_FALSE(RegistryKeyExists(HKEY_CLASSES_ROOT, HandlerKey, view));
-                EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, ApprovedKey, ShellExtClassIdText, view),
-                          "<missing>");
+                EXPECT_TRUE(NoShellExtEntries(view)) << entries.Describe();
                 continue;
             }
-            const char* dll = view == KEY_WOW64_64KEY ? ShellExt64FileName : ShellExtFileName;
-            EXPECT_EQ(RegistryValue(HKEY_CLASSES_ROOT, ServerKey, "", view), InstallFolder() + dll);
-            EXPECT_EQ(RegistryValue(HKEY_CLASSES_ROOT, ServerKey, "ExeLocation", view),
-                      InstallFolder() + MainProgramFileName);
-            EXPECT_EQ(RegistryValue(HKEY_CLASSES_ROOT, HandlerKey, "", view), ShellExtClassIdText);
-            EXPECT_NE(RegistryValue(HKEY_LOCAL_MACHINE, ApprovedKey, ShellExtClassIdText, view), "<missing>");
+            EXPECT_EQ(entries.Server.Text(), InstallFolder() + dll) << entries.Describe();
+            EXPECT_EQ(entries.ExeLocation.Text(), InstallFolder() + MainProgramFileName)
+                << entries.Describe();
+            EXPECT_EQ(entries.Handler.Text(), ShellExtClassIdText) << entries.Describe();
+            EXPECT_TRUE(entries.Approved.Exists) << entries.Describe();
         }
     }
 
+    // Starts the installed program as the tray application and waits for its window.
+    void StartTray() {
+        ASSERT_TRUE(tray_.Start(InstallFolder() + MainProgramFileName, {"/nosplash"}));
+        for (int i = 0; i < 200 && FindWindowA(TrayWindowClassName, TrayWindowTitle) == nullptr; ++i) {
+            Sleep(50);
+        }
+        ASSERT_NE(FindWindowA(TrayWindowClassName, TrayWindowTitle), nullptr) << "no tray window";
+    }
+
     static void ExpectInstalledFiles() {
-        for (const char* file : InstalledFiles) {
+        for (const std::string& file : InstalledFiles()) {
             EXPECT_TRUE(IsFile(InstallFolder() + file)) << file;
         }
         EXPECT_EQ(ShortcutTarget(StartMenuShortcutPath()), InstallFolder() + MainProgramFileName);
@@ -99,27 +116,30 @@ protected:
         EXPECT_FALSE(IsFolder(InstallFolder()))
             << "left behind: " << ::testing::PrintToString(FolderEntries(InstallFolder()));
         EXPECT_FALSE(IsFile(StartMenuShortcutPath()));
-        EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, UninstallKeyPath));
+        EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, UninstallKeyPath));
         EXPECT_EQ(RunValue(), "<missing>");
         ExpectShellExtension(false);
     }
 
     // A layout, a backup and options of the user's, as Kavrilon would have left them.
     static void WriteUserFiles() {
-        ASSERT_TRUE(WriteOptionsFile({"QuerySave=0", "Language=0"}));
+        // No restore at the tray application's start: the tests have no desktop then.
+        ASSERT_TRUE(WriteOptionsFile({"RestoreAtStart=0", "QuerySave=0", "Language=0"}));
         ASSERT_TRUE(WriteLayoutFile(PrimaryLayoutFile(), {{10, 20, "Notes.txt"}}));
         ASSERT_TRUE(WriteLayoutFile(BackupFolder() + "20260101120000S.kvl", {{30, 40, "Notes.txt"}}));
     }
 
     kvtest::DesktopHost host_;
+    TChildProcess tray_;
 };
 
 TEST_F(Setup, SilentInstallPutsKavrilonInPlaceAndSilentUninstallRemovesItButKeepsTheLayouts) {
     InstallSilently();
 
     ExpectInstalledFiles();
-    EXPECT_EQ(FolderEntries(InstallFolder()).size(), std::size(InstalledFiles) + (RunsUnderWow64() ? 1 : 0))
-        << ::testing::PrintToString(FolderEntries(InstallFolder()));
+    std::vector<std::string> expected = InstalledFiles();
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(FolderEntries(InstallFolder()), expected);
     const std::string entry = UninstallKeyPath;
     EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, entry, "DisplayName"), "Kavrilon");
     EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, entry, "DisplayVersion"), KV_VERSION_TEXT);
@@ -145,7 +165,11 @@ TEST_F(Setup, SilentInstallPutsKavrilonInPlaceAndSilentUninstallRemovesItButKeep
     EXPECT_EQ(layout[layout.size() - 2], "120 40 Notes.txt");
     EXPECT_EQ(layout.back(), "300 200 Budget.xlsx");
 
+    // The uninstaller ends the running tray application first.
+    ASSERT_TRUE(WriteOptionsFile({"RestoreAtStart=0"}));
+    StartTray();
     UninstallSilently();
+    EXPECT_TRUE(tray_.Wait(5000)) << "the tray application still runs";
     ExpectNothingInstalled();
     EXPECT_EQ(ReadLines(PrimaryLayoutFile()), layout);
 }
@@ -180,21 +204,25 @@ TEST_F(Setup, UninstallRemovesTheUsersLayoutsWhenAsked) {
 TEST_F(Setup, InstallingOverAnInstallationKeepsTheUsersSettingsAndLayouts) {
     InstallSilently();
     WriteUserFiles();
-    const std::string options = ReadFileBytes(KavrilonDataFolder() + OptionsFileName);
     const std::string layout = ReadFileBytes(PrimaryLayoutFile());
-    // The user switched autostart off in Kavrilon's options.
+    // The user switched autostart off in Kavrilon's options, and the tray application runs.
     HKEY run = nullptr;
     ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, RunKeyPath, 0, KEY_SET_VALUE, &run), ERROR_SUCCESS);
     RegDeleteValueA(run, AutostartValueName);
     RegCloseKey(run);
+    StartTray();
 
     InstallSilently();
 
+    EXPECT_TRUE(tray_.Wait(5000)) << "the tray application still runs";
     ExpectInstalledFiles();
     EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, UninstallKeyPath, "DisplayVersion"), KV_VERSION_TEXT);
     EXPECT_EQ(RunValue(), "<missing>");
     ExpectShellExtension(true);
-    EXPECT_EQ(ReadFileBytes(KavrilonDataFolder() + OptionsFileName), options);
+    const std::vector<std::string> options = ReadLines(KavrilonDataFolder() + OptionsFileName);
+    for (const char* setting : {"RestoreAtStart=0", "QuerySave=0", "Language=0"}) {
+        EXPECT_NE(std::find(options.begin(), options.end(), setting), options.end()) << setting;
+    }
     EXPECT_EQ(ReadFileBytes(PrimaryLayoutFile()), layout);
     EXPECT_EQ(BackupFiles(), std::vector<std::string>{"20260101120000S.kvl"});
 }

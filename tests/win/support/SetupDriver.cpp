@@ -10,6 +10,7 @@
 #include "KavrilonNames.h"
 #include "KavrilonVersion.h"
 #include "ProcessRunner.h"
+#include "ShellExtRegistry.h"
 #include "TestEnvironment.h"
 
 namespace {
@@ -169,32 +170,14 @@ std::string ShortcutTarget(const std::string& shortcut) {
 }
 
 std::string RegistryValue(HKEY root, const std::string& key, const std::string& name, REGSAM view) {
-    HKEY handle = nullptr;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE | view, &handle) != ERROR_SUCCESS) {
+    const TRegValue value = ReadRegValue(root, key, name.c_str(), view);
+    if (!value.Exists) {
         return "<missing>";
     }
-    char data[2048] = {};
-    DWORD size = sizeof(data) - 1;
-    DWORD type = 0;
-    const LONG result =
-        RegQueryValueExA(handle, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
-    RegCloseKey(handle);
-    if (result != ERROR_SUCCESS) {
-        return "<missing>";
+    if (value.Type == REG_DWORD && value.Bytes.size() == sizeof(DWORD)) {
+        return std::to_string(*reinterpret_cast<const DWORD*>(value.Bytes.data()));
     }
-    if (type == REG_DWORD) {
-        return std::to_string(*reinterpret_cast<DWORD*>(data));
-    }
-    return data;
-}
-
-bool RegistryKeyExists(HKEY root, const std::string& key, REGSAM view) {
-    HKEY handle = nullptr;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE | view, &handle) != ERROR_SUCCESS) {
-        return false;
-    }
-    RegCloseKey(handle);
-    return true;
+    return value.Text();
 }
 
 std::vector<REGSAM> ShellRegistryViews() {
@@ -258,6 +241,5 @@ void RemoveInstallation() {
         RegDeleteValueA(run, AutostartValueName);
         RegCloseKey(run);
     }
-    // The shell extension's entries, with the registration utility of the build.
-    RunProcess(DeliverablesDir() + RegUtilFileName, {"u"}, 15000);
+    ClearShellExtEntries();
 }

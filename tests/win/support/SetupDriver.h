@@ -24,7 +24,6 @@ std::string ShortcutTarget(const std::string& shortcut);
 // A registry value as text (REG_SZ) or decimal number (REG_DWORD); "<missing>" when absent. `view`
 // is 0 (this process's view), KEY_WOW64_32KEY or KEY_WOW64_64KEY.
 std::string RegistryValue(HKEY root, const std::string& key, const std::string& name, REGSAM view = 0);
-bool RegistryKeyExists(HKEY root, const std::string& key, REGSAM view = 0);
 // The registry views the shell uses: the 64-bit and the 32-bit one on 64-bit Windows, else the one.
 std::vector<REGSAM> ShellRegistryViews();
 
