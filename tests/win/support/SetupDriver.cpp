@@ -33,9 +33,35 @@ BOOL CALLBACK CollectChild(HWND child, LPARAM parameter) {
     return TRUE;
 }
 
-// The running processes whose parent is one of `tree`, added to it with a handle to wait for
-// (holding the handle also keeps the process id from being reused).
+std::string LowerCase(std::string text) {
+    for (char& c : text) {
+        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    }
+    return text;
+}
+
+// The file of a running process, lower case; empty when it cannot be read.
+std::string ImageOf(HANDLE process) {
+    char path[MAX_PATH] = {};
+    DWORD size = MAX_PATH;
+    if (!QueryFullProcessImageNameA(process, 0, path, &size)) {
+        return {};
+    }
+    char longPath[MAX_PATH] = {};
+    GetLongPathNameA(path, longPath, MAX_PATH);
+    return LowerCase(longPath);
+}
+
+// Adds to `tree` the running processes that a member started from the temp folder: an uninstaller
+// hands its work to a copy of itself there. Other children (the registration utility, which the
+// setup program waits for itself, or a process the platform starts beside the first program of a
+// session) are not waited for. A handle is kept for each member, which also keeps its id unique.
 void AddChildProcesses(std::map<DWORD, HANDLE>& tree) {
+    char temp[MAX_PATH] = {};
+    char longTemp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    GetLongPathNameA(temp, longTemp, MAX_PATH);
+    const std::string tempFolder = LowerCase(longTemp);
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snapshot == INVALID_HANDLE_VALUE) {
         return;
@@ -43,11 +69,18 @@ void AddChildProcesses(std::map<DWORD, HANDLE>& tree) {
     PROCESSENTRY32 entry = {};
     entry.dwSize = sizeof(entry);
     for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-        if (tree.count(entry.th32ParentProcessID) != 0 && tree.count(entry.th32ProcessID) == 0) {
-            HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, entry.th32ProcessID);
-            if (process != nullptr) {
-                tree[entry.th32ProcessID] = process;
-            }
+        if (tree.count(entry.th32ParentProcessID) == 0 || tree.count(entry.th32ProcessID) != 0) {
+            continue;
+        }
+        HANDLE process =
+            OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+        if (process == nullptr) {
+            continue;
+        }
+        if (ImageOf(process).rfind(tempFolder, 0) == 0) {
+            tree[entry.th32ProcessID] = process;
+        } else {
+            CloseHandle(process);
         }
     }
     CloseHandle(snapshot);

@@ -38,8 +38,8 @@ struct TSetupRun {
     std::string Log;
 };
 
-// Runs a setup program or an uninstaller and waits until it and every process it started have
-// ended (the uninstaller runs from a copy in the temp folder). With `pages`, the run is not silent:
+// Runs a setup program or an uninstaller and waits until it has ended, and with it the copy of
+// itself that an uninstaller starts from the temp folder to do its work. With `pages`, the run is not silent:
 // on every page the check boxes named in `choices` are set as given and the default button (Next,
 // Install, Uninstall, Close, Finish) is pressed. A message box ends the run as timed out.
 TSetupRun RunSetupProgram(const std::string& exe, const std::vector<std::string>& arguments,
