@@ -95,6 +95,9 @@ bool AllEnded(const std::map<DWORD, HANDLE>& tree) {
     return true;
 }
 
+// The control of the wizard's header that shows the page's title.
+constexpr int WizardHeaderTitleId = 1037;
+
 struct TWizardState {
     std::set<std::string> PagesPressed; // page window and header text of every page left
 };
@@ -106,9 +109,14 @@ bool DrivePages(DWORD pid, const std::map<std::string, bool>& choices, TWizardSt
         if (window.ClassName != "#32770" || !window.Visible) {
             continue;
         }
-        // The wizard holds its current page as a child dialog; a message box has none.
+        // The wizard has a header (its title control) and holds the current page as a child
+        // dialog, which is missing for a moment between two pages; a message box has neither.
         HWND page = FindWindowExA(window.Window, nullptr, "#32770", nullptr);
-        if (page == nullptr) {
+        if (GetDlgItem(window.Window, WizardHeaderTitleId) != nullptr) {
+            if (page == nullptr) {
+                continue;
+            }
+        } else {
             std::vector<HWND> children;
             EnumChildWindows(window.Window, CollectChild, reinterpret_cast<LPARAM>(&children));
             run.Log += "message box \"" + window.Caption + "\":";
@@ -136,12 +144,12 @@ bool DrivePages(DWORD pid, const std::map<std::string, bool>& choices, TWizardSt
             }
         }
         const std::string pageName = std::to_string(reinterpret_cast<uintptr_t>(page)) + " " +
-                                     TextOf(GetDlgItem(window.Window, 1037)); // the page's header title
+                                     TextOf(GetDlgItem(window.Window, WizardHeaderTitleId));
         HWND next = GetDlgItem(window.Window, IDOK);
         if (next != nullptr && IsWindowVisible(next) && IsWindowEnabled(next) &&
             wizard.PagesPressed.insert(pageName).second) {
-            run.Log += "page \"" + TextOf(GetDlgItem(window.Window, 1037)) + "\": pressed \"" + TextOf(next) +
-                       "\"\n";
+            run.Log += "page \"" + TextOf(GetDlgItem(window.Window, WizardHeaderTitleId)) + "\": pressed \"" +
+                       TextOf(next) + "\"\n";
             PostMessageA(window.Window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                          reinterpret_cast<LPARAM>(next));
         }
