@@ -40,17 +40,6 @@ const TLangItem LangTable[LangTableSize] = {
     {3004, {"Kavrilon b&eenden", "E&xit Kavrilon"}},
 };
 
-std::string PickLanguage(std::string_view german, std::string_view english, uint8_t language) {
-    switch (language) {
-    case 0:
-        return std::string(german);
-    case 1:
-        return std::string(english);
-    default:
-        return {};
-    }
-}
-
 std::string LangTextFor(int32_t id, uint8_t language) {
     for (const TLangItem& item : LangTable) {
         if (item.Id == id) {
@@ -58,12 +47,4 @@ std::string LangTextFor(int32_t id, uint8_t language) {
         }
     }
     return {};
-}
-
-uint8_t LanguageFromLocaleName(std::string_view abbreviatedName) {
-    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
-    if (abbreviatedName.size() > 1 && upper(abbreviatedName[0]) == 'D' && upper(abbreviatedName[1]) == 'E') {
-        return 0;
-    }
-    return 1;
 }

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "LanguageRules.h"
+
 // Element 0 is the German text, element 1 the English text.
 using TLangArray = std::array<const char*, 2>;
 
@@ -27,10 +29,3 @@ inline constexpr uint16_t MessageLangIds[2] = {0x0407, 0x0409};
 // The text of the row with `id` in `language` (0 German, 1 English), marks and accelerators still
 // in it; empty for an unknown id or language.
 std::string LangTextFor(int32_t id, uint8_t language);
-
-// The element of a German/English pair at `language`; empty when there is no such element.
-std::string PickLanguage(std::string_view german, std::string_view english, uint8_t language);
-
-// German when the abbreviated language name of the locale starts with "DE" (in any case), else
-// English.
-uint8_t LanguageFromLocaleName(std::string_view abbreviatedName);

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "LangTable.h"
+#include "SystemLanguage.h"
 #include "TextRules.h"
 
 inline constexpr uint8_t LanguageGerman = 0;
@@ -28,7 +29,3 @@ std::string TitleCaption(int32_t textId);
 
 // "Kavrilon - " followed by "Fehler" or "Error".
 std::string ErrorCaption();
-
-// The language of the system default locale: German when its abbreviated language name starts
-// with "DE", English otherwise (also when the locale cannot be read).
-uint8_t LanguageFromLocale();

@@ -1,41 +1,174 @@
-// KavrilonShellEx.dll: the in-process COM server of the desktop context-menu handler.
-// Library entry and the COM server exports. The context-menu class and its class factory are not
-// built yet: no class is offered, so the shell never creates an object of this library.
+// KavrilonShellEx.dll: the in-process COM server of the desktop context-menu handler. Library entry,
+// the class factory of TContextMenu, and the four exports.
 
 #include <windows.h>
 #include <objbase.h>
 
+#include <new>
+#include <string>
+
+#include "ComBarrier.h"
+#include "ContextM.h"
+#include "KavrilonNames.h"
+#include "ServerState.h"
+#include "WinHandles.h"
+
 namespace {
 
-HINSTANCE ModuleInstance = nullptr;
+// {6E1B4C92-7A3D-4F05-B8E2-91C4D7A35B60}, the class id of KavrilonNames.h.
+constexpr CLSID ContextMenuClassId = {
+    0x6E1B4C92, 0x7A3D, 0x4F05, {0xB8, 0xE2, 0x91, 0xC4, 0xD7, 0xA3, 0x5B, 0x60}};
+
+constexpr const char* ServerDescription = "Kavrilon Shell Extension";
+
+// The factory of TContextMenu: multiple instances, no ProgID, no type library. It lives from load
+// to unload; releasing its last reference does not free it.
+class TClassFactory final : public IClassFactory {
+public:
+    STDMETHODIMP QueryInterface(REFIID interfaceId, void** object) override {
+        if (object == nullptr) {
+            return E_POINTER;
+        }
+        if (IsEqualIID(interfaceId, IID_IUnknown) || IsEqualIID(interfaceId, IID_IClassFactory)) {
+            *object = static_cast<IClassFactory*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override {
+        return static_cast<ULONG>(InterlockedIncrement(&FactoryReferenceCount));
+    }
+    STDMETHODIMP_(ULONG) Release() override {
+        return static_cast<ULONG>(InterlockedDecrement(&FactoryReferenceCount));
+    }
+
+    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID interfaceId, void** object) override {
+        if (object == nullptr) {
+            return E_POINTER;
+        }
+        *object = nullptr;
+        // An aggregate may only ask for the object's own IUnknown.
+        if (outer != nullptr && !IsEqualIID(interfaceId, IID_IUnknown)) {
+            return CLASS_E_NOAGGREGATION;
+        }
+        return ComBarrier([&]() -> HRESULT {
+            auto* menu = new (std::nothrow) TContextMenu(outer);
+            if (menu == nullptr) {
+                return E_UNEXPECTED;
+            }
+            // The reference count starts at 0: an object that does not answer the interface is
+            // destroyed at once by the release below; otherwise the caller holds the only reference.
+            IUnknown* inner = nullptr;
+            menu->InnerQueryInterface(IID_IUnknown, reinterpret_cast<void**>(&inner));
+            const HRESULT result = menu->InnerQueryInterface(interfaceId, object);
+            inner->Release();
+            return result;
+        });
+    }
+
+    STDMETHODIMP LockServer(BOOL lock) override {
+        const HRESULT result = CoLockObjectExternal(this, lock, TRUE);
+        if (lock) {
+            InterlockedIncrement(&LiveObjectCount);
+        } else {
+            InterlockedDecrement(&LiveObjectCount);
+        }
+        return result;
+    }
+};
+
+TClassFactory ContextMenuFactory;
+
+// The factory list: the one class this server serves. It is fixed at load and only read afterwards.
+struct TFactoryEntry {
+    const CLSID* ClassId;
+    IClassFactory* Factory;
+};
+const TFactoryEntry FactoryList[] = {{&ContextMenuClassId, &ContextMenuFactory}};
+
+HRESULT CreateKeyWithText(const std::string& path, const std::string& text) {
+    TUniqueRegKey key;
+    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, const_cast<char*>(""), 0, KEY_READ | KEY_WRITE,
+                        nullptr, key.put(), nullptr) != ERROR_SUCCESS ||
+        RegSetValueExA(key.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                       static_cast<DWORD>(text.size() + 1)) != ERROR_SUCCESS) {
+        return E_FAIL;
+    }
+    return S_OK;
+}
+
+// The library's full path, in its short form when it holds a space.
+std::string ServerPath() {
+    char path[262] = {};
+    const DWORD length = GetModuleFileNameA(ModuleInstance, path, sizeof(path));
+    if (length == 0 || length >= sizeof(path)) {
+        return {};
+    }
+    std::string result(path, length);
+    if (result.find(' ') != std::string::npos) {
+        char shortPath[262] = {};
+        const DWORD shortLength = GetShortPathNameA(path, shortPath, sizeof(shortPath));
+        if (shortLength > 0 && shortLength < sizeof(shortPath)) {
+            result.assign(shortPath, shortLength);
+        }
+    }
+    return result;
+}
+
+constexpr const char* ClassKey = ShellExtClassKeyPath;
+constexpr const char* SelfRegisteredServerKey = "CLSID\\" KV_SHELLEXT_CLSID_TEXT "\\InprocServer32";
 
 } // namespace
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
-        ModuleInstance = instance;
         DisableThreadLibraryCalls(instance);
+        CreateServerState(instance);
+    } else if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
+        // Unloaded by FreeLibrary (after DllCanUnloadNow). When the process ends instead, its other
+        // threads are gone, possibly holding the lock, and the memory goes with the process.
+        ClearHandlerState();
+        FreeServerState();
     }
     return TRUE;
 }
 
-extern "C" HRESULT WINAPI DllGetClassObject(REFCLSID /*classId*/, REFIID /*interfaceId*/, void** object) {
+extern "C" HRESULT WINAPI DllGetClassObject(REFCLSID classId, REFIID interfaceId, void** object) {
     if (object == nullptr) {
         return E_POINTER;
     }
     *object = nullptr;
+    for (const TFactoryEntry& entry : FactoryList) {
+        if (IsEqualCLSID(classId, *entry.ClassId)) {
+            return entry.Factory->QueryInterface(interfaceId, object);
+        }
+    }
     return CLASS_E_CLASSNOTAVAILABLE;
 }
 
 extern "C" HRESULT WINAPI DllCanUnloadNow() {
-    // No object of this library can exist yet.
-    return S_OK;
+    return LiveObjectCount == 0 && FactoryReferenceCount == 0 ? S_OK : S_FALSE;
 }
 
+// Writes the class key and its in-process server key; the entries that make the shell offer the menu
+// are written by the registration utility only.
 extern "C" HRESULT WINAPI DllRegisterServer() {
-    return E_NOTIMPL;
+    return ComBarrier([]() -> HRESULT {
+        const HRESULT result = CreateKeyWithText(ClassKey, ServerDescription);
+        if (FAILED(result)) {
+            return result;
+        }
+        const std::string path = ServerPath();
+        return path.empty() ? E_FAIL : CreateKeyWithText(SelfRegisteredServerKey, path);
+    });
 }
 
 extern "C" HRESULT WINAPI DllUnregisterServer() {
-    return E_NOTIMPL;
+    return ComBarrier([]() -> HRESULT {
+        RegDeleteKeyA(HKEY_CLASSES_ROOT, SelfRegisteredServerKey);
+        RegDeleteKeyA(HKEY_CLASSES_ROOT, ClassKey);
+        return S_OK;
+    });
 }

@@ -8,7 +8,6 @@
 ;   KV_VERSION          the version users see, e.g. 8.2
 ;   KV_VERSION_NUMBERS  the four numbers of the version block, e.g. 8.2.0.0
 ;   KV_BIN_DIR          the folder of the built programs
-;   KV_SHELLEXT64       defined when the 64-bit shell extension is part of the release
 ;   KV_NAMES_HEADER     the header with the names the programs agree on
 ;   KV_RES_DIR          the folder of the icons
 ;   KV_OUT_FILE         the setup program to write
@@ -216,9 +215,7 @@ Section "Kavrilon"
     File "${KV_BIN_DIR}\${KV_MAIN_EXE}"
     File "${KV_BIN_DIR}\${KV_REGUTIL_EXE}"
     !insertmacro InstallShellExtensionFile "${KV_SHELLEXT_DLL}"
-!ifdef KV_SHELLEXT64
     !insertmacro InstallShellExtensionFile "${KV_SHELLEXT64_DLL}"
-!endif
     WriteUninstaller "$INSTDIR\${KV_UNINSTALLER_EXE}"
 
     CreateShortcut "$SMPROGRAMS\${KV_SHORTCUT}" "$INSTDIR\${KV_MAIN_EXE}" "" "$INSTDIR\${KV_MAIN_EXE}" 0

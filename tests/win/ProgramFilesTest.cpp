@@ -132,6 +132,7 @@ TEST(ProgramFiles, CarryTheirVersionBlocks) {
     } expected[] = {
         {"Kavrilon.exe", "Kavrilon", "8, 2, 0, 0", "8.2"},
         {"KavrilonShellEx.dll", "Kavrilon Shell Extension", "8, 2, 0, 0", "8.2"},
+        {"KavrilonShellEx64.dll", "Kavrilon Shell Extension", "8, 2, 0, 0", "8.2"},
         {"KVRegShellEx.exe", "Kavrilon Shell Extension Registration Utility", "1, 0, 0, 0", "1.0"},
     };
     for (const auto& e : expected) {

@@ -25,13 +25,11 @@ const std::string AutostartChoice = "Start Kavrilon with Windows";
 const std::string ShellExtChoice = "Add Kavrilon to the desktop context menu";
 const std::string RemoveDataChoice = "Also remove my layouts, backups and settings";
 
-// The programs the setup program installs; the 64-bit shell extension when the release has one.
+// The files the setup program installs, sorted.
 std::vector<std::string> InstalledFiles() {
     std::vector<std::string> files = {MainProgramFileName, RegUtilFileName, ShellExtFileName,
-                                      UninstallerFileName};
-#ifdef KV_RELEASE_HAS_SHELLEXT64
-    files.push_back(ShellExt64FileName);
-#endif
+                                      ShellExt64FileName, UninstallerFileName};
+    std::sort(files.begin(), files.end());
     return files;
 }
 
@@ -76,14 +74,7 @@ protected:
         for (REGSAM view : ShellRegistryViews()) {
             SCOPED_TRACE(view == KEY_WOW64_64KEY ? "64-bit view" : "32-bit view");
             const TShellExtEntries entries = ReadShellExtEntries(view);
-            std::string dll = ShellExtFileName;
-            if (view == KEY_WOW64_64KEY) {
-#ifdef KV_RELEASE_HAS_SHELLEXT64
-                dll = ShellExt64FileName;
-#else
-                continue; // a release without the 64-bit shell extension leaves this view alone
-#endif
-            }
+            const std::string dll = view == KEY_WOW64_64KEY ? ShellExt64FileName : ShellExtFileName;
             if (!registered) {
                 EXPECT_TRUE(NoShellExtEntries(view)) << entries.Describe();
                 continue;
@@ -137,9 +128,7 @@ TEST_F(Setup, SilentInstallPutsKavrilonInPlaceAndSilentUninstallRemovesItButKeep
     InstallSilently();
 
     ExpectInstalledFiles();
-    std::vector<std::string> expected = InstalledFiles();
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(FolderEntries(InstallFolder()), expected);
+    EXPECT_EQ(FolderEntries(InstallFolder()), InstalledFiles());
     const std::string entry = UninstallKeyPath;
     EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, entry, "DisplayName"), "Kavrilon");
     EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, entry, "DisplayVersion"), KV_VERSION_TEXT);

@@ -1,6 +1,9 @@
 #!/usr/bin/env python3
 """Draws Kavrilon's two icons and writes them as .ico files (32-bit images at 16, 32 and 48 pixels).
 
+Bitmap 100 of the shell extension (its menu entry): the notification-area image at 16 x 16 pixels,
+24 bits per pixel without transparency, laid onto the light grey of a menu.
+
 Icon 100 (the program): a blue desktop tile holding a grid of white desktop icons, one of them
 orange, the icon that is put back in its place. Icon 101 (the notification area): the same idea
 reduced to four icons, readable at 16 x 16 pixels.
@@ -119,11 +122,31 @@ def write_ico(path, images):
     path.write_bytes(bytes(directory + data))
 
 
+MENU_GREY = (240, 240, 240)
+
+
+def write_menu_bitmap(path, rows):
+    """A 24-bit BMP file; every pixel blended onto the menu's grey by its alpha."""
+    size = len(rows)
+    stride = (size * 3 + 3) // 4 * 4
+    pixels = bytearray()
+    for row in reversed(rows):  # bottom-up
+        line = bytearray()
+        for (r, g, b, a) in row:
+            blend = [round((c * a + m * (255 - a)) / 255) for c, m in zip((r, g, b), MENU_GREY)]
+            line += bytes((blend[2], blend[1], blend[0]))
+        pixels += line + bytes(stride - len(line))
+    info = struct.pack('<IiiHHIIiiII', 40, size, size, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
+    header = struct.pack('<2sIHHI', b'BM', 14 + len(info) + len(pixels), 0, 0, 14 + len(info))
+    path.write_bytes(header + info + bytes(pixels))
+
+
 def main():
     out = Path(sys.argv[1] if len(sys.argv) > 1 else '.')
     out.mkdir(parents=True, exist_ok=True)
     write_ico(out / 'Kavrilon.ico', [(s, bmp_image(render(s, program_tiles()))) for s in (16, 32, 48)])
     write_ico(out / 'KavrilonTray.ico', [(s, bmp_image(render(s, tray_tiles()))) for s in (16, 32)])
+    write_menu_bitmap(out / 'KavrilonShellEx.bmp', render(16, tray_tiles()))
 
 
 if __name__ == '__main__':

@@ -1,0 +1,427 @@
+#include "ContextM.h"
+
+#include <shellapi.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "BackupRules.h"
+#include "BackupStore.h"
+#include "ComBarrier.h"
+#include "KavrilonNames.h"
+#include "LanguageRules.h"
+#include "ServerState.h"
+#include "SystemLanguage.h"
+#include "TextRules.h"
+#include "UserFolders.h"
+#include "VersionRules.h"
+#include "WinHandles.h"
+
+namespace {
+
+// Process-wide state of the handler, guarded by THandlerStateLock.
+uint8_t LanguageIndex = 1;
+std::string DataFolder;
+bool IsWindowsMe = false;
+bool IsWindows2000OrLater = false;
+bool IsVistaFamily = false;
+std::vector<std::string> BackupIds;
+
+// Command offsets: 0 to 5 are the fixed commands, 6 to 15 the backups of the archive.
+constexpr UINT DeleteAllBackupsOffset = 5;
+constexpr UINT FirstBackupOffset = 6;
+constexpr UINT CommandOffsetLimit = 16;
+
+// The main program's verb for each fixed command offset.
+constexpr const char* VerbTable[6] = {"/s", "/sfx", "/r", "/rfx", "/o", "/x"};
+
+enum TRowKind { RowCommand, RowSeparator, RowArchive };
+
+// The submenu, position by position.
+struct TMenuRow {
+    TRowKind Kind;
+    UINT Offset;
+    const char* German;
+    const char* English;
+    bool CaseMarks;            // the text passes the "#" marks in Auto mode
+    bool GrayedWithoutPrimary; // greyed while the current resolution has no primary layout
+};
+
+constexpr TMenuRow MenuRows[] = {
+    {RowCommand, 0, "Hauptlayout &sichern", "&Save Primary #layout", true, false},
+    {RowCommand, 2, "Hauptlayout &restaurieren", "&Restore Primary #layout", true, true},
+    {RowSeparator, 0, nullptr, nullptr, false, false},
+    {RowCommand, 1, "&In Datei sichern...", "Save &to #file...", true, false},
+    {RowCommand, 3, "&Aus Datei restaurieren...", "Restore &from #file...", true, false},
+    {RowSeparator, 0, nullptr, nullptr, false, false},
+    {RowArchive, 0, "&Backuparchiv", "&Backup #archive", true, false},
+    {RowSeparator, 0, nullptr, nullptr, false, false},
+    {RowCommand, 4, "&Optionen", "&Options", false, false},
+};
+
+const char* const ForbiddenForegroundClasses[] = {"ExploreWClass", "CabinetWClass", "#32770"};
+
+std::string Pick(const char* german, const char* english) {
+    return PickLanguage(german, english, LanguageIndex);
+}
+
+std::string MenuText(const char* german, const char* english, bool caseMarks) {
+    const std::string text = Pick(german, english);
+    return caseMarks ? ApplyCaseMarksFor(text, CaseAuto, IsVistaFamily) : text;
+}
+
+void ChooseLanguage() {
+    LanguageIndex = LanguageFromLocaleAndOptions(DataFolder + OptionsFileName);
+}
+
+// The shell offers the menu in folder windows and file dialogs too, where the desktop folder can be
+// shown: those foreground windows refuse it. Without a foreground window, or when its class cannot
+// be read, the menu is offered.
+bool ForegroundRefusesMenu() {
+    HWND foreground = GetForegroundWindow();
+    if (foreground == nullptr) {
+        return false;
+    }
+    char className[51] = {};
+    if (GetClassNameA(foreground, className, sizeof(className)) <= 0) {
+        return false;
+    }
+    for (const char* forbidden : ForbiddenForegroundClasses) {
+        if (std::strcmp(className, forbidden) == 0) { // with case
+            return true;
+        }
+    }
+    return false;
+}
+
+// The archive submenu from the pruned backup list: the backups and "delete all", or the disabled
+// "no backup" item.
+TUniqueMenu BuildArchiveMenu(UINT idCmdFirst) {
+    TUniqueMenu archive(CreatePopupMenu());
+    if (!archive) {
+        return archive;
+    }
+    BackupIds = ListBackupIds(DataFolder, ResolutionKey(), true);
+    bool ok = true;
+    if (BackupIds.empty()) {
+        ok = AppendMenuA(archive.get(), MF_STRING | MF_DISABLED, idCmdFirst + DeleteAllBackupsOffset,
+                         Pick("Kein Backup vorhanden", "No backup available").c_str()) != FALSE;
+    } else {
+        for (size_t i = 0; i < BackupIds.size() && ok; ++i) {
+            ok = AppendMenuA(archive.get(), MF_STRING, idCmdFirst + FirstBackupOffset + static_cast<UINT>(i),
+                             FormatBackupLabel(BackupIds[i], LanguageIndex).c_str()) != FALSE;
+        }
+        ok = ok && AppendMenuA(archive.get(), MF_SEPARATOR, 0, nullptr) != FALSE &&
+             AppendMenuA(archive.get(), MF_STRING, idCmdFirst + DeleteAllBackupsOffset,
+                         MenuText("Alle Backups &l\366schen", "&Delete all #backups", true).c_str()) != FALSE;
+    }
+    if (!ok) {
+        archive.reset();
+    }
+    return archive;
+}
+
+// The "Kavrilon" submenu with its nine positions.
+TUniqueMenu BuildSubmenu(UINT idCmdFirst) {
+    TUniqueMenu submenu(CreatePopupMenu());
+    if (!submenu) {
+        return submenu;
+    }
+    const bool primaryMissing =
+        GetFileAttributesA(PrimaryLayoutPath(DataFolder, ResolutionKey()).c_str()) == INVALID_FILE_ATTRIBUTES;
+    UINT position = 0;
+    for (const TMenuRow& row : MenuRows) {
+        BOOL inserted = FALSE;
+        if (row.Kind == RowSeparator) {
+            inserted = InsertMenuA(submenu.get(), position, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
+        } else if (row.Kind == RowArchive) {
+            TUniqueMenu archive = BuildArchiveMenu(idCmdFirst);
+            inserted = archive && InsertMenuA(submenu.get(), position, MF_BYPOSITION | MF_POPUP,
+                                              reinterpret_cast<UINT_PTR>(archive.get()),
+                                              MenuText(row.German, row.English, row.CaseMarks).c_str());
+            if (inserted) {
+                archive.release(); // now part of the submenu
+            }
+        } else {
+            const UINT grayed = row.GrayedWithoutPrimary && primaryMissing ? MF_GRAYED : 0;
+            inserted = InsertMenuA(submenu.get(), position, MF_BYPOSITION | MF_STRING | grayed,
+                                   idCmdFirst + row.Offset,
+                                   MenuText(row.German, row.English, row.CaseMarks).c_str());
+        }
+        if (!inserted) {
+            submenu.reset();
+            return submenu;
+        }
+        ++position;
+    }
+    return submenu;
+}
+
+bool MenuIconHidden() {
+    char value[2048] = {};
+    GetPrivateProfileStringA("Opt", "NoShellExIcon", "*", value, sizeof(value),
+                             (DataFolder + OptionsFileName).c_str());
+    return std::string(value) == "1";
+}
+
+// ExeLocation of the in-process server key; empty when it cannot be read.
+std::string MainProgramPath() {
+    TUniqueRegKey key;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, ShellExtServerKeyPath, 0, KEY_QUERY_VALUE, key.put()) !=
+        ERROR_SUCCESS) {
+        return {};
+    }
+    DWORD size = 0;
+    if (RegQueryValueExA(key.get(), ExeLocationValueName, nullptr, nullptr, nullptr, &size) !=
+            ERROR_SUCCESS ||
+        size == 0) {
+        return {};
+    }
+    std::vector<char> data(size, '\0');
+    if (RegQueryValueExA(key.get(), ExeLocationValueName, nullptr, nullptr,
+                         reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS) {
+        return {};
+    }
+    // The text up to its terminating zero; a value stored without one keeps all its bytes.
+    std::string path(data.data(), size < data.size() ? size : data.size());
+    const size_t nul = path.find('\0');
+    if (nul != std::string::npos) {
+        path.resize(nul);
+    }
+    return path;
+}
+
+// What InvokeCommand decided under the lock, carried out after it.
+struct TInvocation {
+    bool Refused = false; // E_FAIL without a message
+    std::string Program;
+    std::string Parameters;
+    uint8_t Language = 1;
+};
+
+TInvocation PrepareInvocation(HWND owner, UINT offset) {
+    THandlerStateLock lock;
+    ChooseLanguage();
+    TInvocation invocation;
+    invocation.Language = LanguageIndex;
+    invocation.Program = MainProgramPath();
+    if (invocation.Program.empty()) {
+        return invocation;
+    }
+    // A window handle's low 32 bits are all that identify it, in 32-bit and 64-bit processes alike.
+    const auto handle = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(owner));
+    invocation.Parameters = "/h " + std::to_string(handle) + " /dlg ";
+    if (offset < FirstBackupOffset) {
+        invocation.Parameters += VerbTable[offset];
+        return invocation;
+    }
+    BackupIds = ListBackupIds(DataFolder, ResolutionKey(), true);
+    const size_t position = offset - FirstBackupOffset;
+    if (position >= BackupIds.size()) {
+        // Another process removed backups since the menu was shown: nothing to restore.
+        invocation.Refused = true;
+        return invocation;
+    }
+    invocation.Parameters += "/rb " + BackupIds[position];
+    return invocation;
+}
+
+} // namespace
+
+void ClearHandlerState() {
+    THandlerStateLock lock;
+    DataFolder = std::string();
+    BackupIds = std::vector<std::string>();
+}
+
+TContextMenu::TContextMenu(IUnknown* outer) noexcept
+    : inner_(*this), controlling_(outer != nullptr ? outer : &inner_) {
+    InterlockedIncrement(&LiveObjectCount);
+}
+
+TContextMenu::~TContextMenu() {
+    InterlockedDecrement(&LiveObjectCount);
+}
+
+HRESULT TContextMenu::InnerQueryInterface(REFIID interfaceId, void** object) noexcept {
+    if (object == nullptr) {
+        return E_POINTER;
+    }
+    if (IsEqualIID(interfaceId, IID_IUnknown)) {
+        *object = static_cast<IUnknown*>(&inner_);
+    } else if (IsEqualIID(interfaceId, IID_IContextMenu)) {
+        *object = static_cast<IContextMenu*>(this);
+    } else if (IsEqualIID(interfaceId, IID_IShellExtInit)) {
+        *object = static_cast<IShellExtInit*>(this);
+    } else if (IsEqualIID(interfaceId, IID_ISupportErrorInfo)) {
+        *object = static_cast<ISupportErrorInfo*>(this);
+    } else {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    // Through the interface handed out: in an aggregate every interface but the inner IUnknown
+    // counts on the outer object, which holds the inner one.
+    static_cast<IUnknown*>(*object)->AddRef();
+    return S_OK;
+}
+
+ULONG TContextMenu::InnerAddRef() noexcept {
+    return static_cast<ULONG>(InterlockedIncrement(&references_));
+}
+
+ULONG TContextMenu::InnerRelease() noexcept {
+    const LONG remaining = InterlockedDecrement(&references_);
+    if (remaining == 0) {
+        delete this;
+    }
+    return static_cast<ULONG>(remaining);
+}
+
+STDMETHODIMP TContextMenu::TInnerUnknown::QueryInterface(REFIID interfaceId, void** object) {
+    return owner_.InnerQueryInterface(interfaceId, object);
+}
+
+STDMETHODIMP_(ULONG) TContextMenu::TInnerUnknown::AddRef() {
+    return owner_.InnerAddRef();
+}
+
+STDMETHODIMP_(ULONG) TContextMenu::TInnerUnknown::Release() {
+    return owner_.InnerRelease();
+}
+
+STDMETHODIMP TContextMenu::QueryInterface(REFIID interfaceId, void** object) {
+    return controlling_->QueryInterface(interfaceId, object);
+}
+
+STDMETHODIMP_(ULONG) TContextMenu::AddRef() {
+    return controlling_->AddRef();
+}
+
+STDMETHODIMP_(ULONG) TContextMenu::Release() {
+    return controlling_->Release();
+}
+
+STDMETHODIMP TContextMenu::Initialize(PCIDLIST_ABSOLUTE folder, IDataObject*, HKEY) {
+    return ComBarrier([&]() -> HRESULT {
+        // Only the empty item-id list, which the shell passes for the desktop folder itself.
+        if (folder == nullptr || folder->mkid.cb != 0 || ForegroundRefusesMenu()) {
+            return E_FAIL;
+        }
+        OSVERSIONINFOA version = {};
+        version.dwOSVersionInfoSize = sizeof(version);
+        TVersionFlags flags;
+        if (GetVersionExA(&version)) {
+            flags = DeriveVersionFlags(version.dwMajorVersion, version.dwMinorVersion, version.dwPlatformId);
+        }
+        THandlerStateLock lock;
+        IsWindowsMe = flags.IsWindowsMe;
+        IsWindows2000OrLater = flags.IsWindows2000OrLater;
+        IsVistaFamily = IsVistaFamily || flags.IsVistaFamily;
+        if (DataFolder.empty()) {
+            DataFolder = PerUserDataFolder(nullptr, IsWindows2000OrLater || IsWindowsMe);
+        }
+        return S_OK;
+    });
+}
+
+STDMETHODIMP TContextMenu::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFirst, UINT, UINT flags) {
+    return ComBarrier([&]() -> HRESULT {
+        if ((flags & CMF_DEFAULTONLY) != 0) {
+            return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
+        }
+        THandlerStateLock lock;
+        ChooseLanguage();
+        TUniqueMenu submenu = BuildSubmenu(idCmdFirst);
+        if (!submenu) {
+            return HRESULT_FROM_WIN32(GetLastError() != 0 ? GetLastError() : ERROR_NOT_ENOUGH_MEMORY);
+        }
+        MENUITEMINFOA item = {};
+        item.cbSize = sizeof(item);
+        item.fMask = MIIM_ID | MIIM_SUBMENU | MIIM_TYPE;
+        item.fType = MFT_STRING;
+        item.fState = 0;
+        item.wID = 0;
+        item.hSubMenu = submenu.get();
+        char caption[] = "Kavrilon";
+        item.dwTypeData = caption;
+        item.cch = sizeof(caption) - 1;
+        InsertMenuA(menu, indexMenu, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
+        if (!InsertMenuItemA(menu, indexMenu + 1, TRUE, &item)) {
+            const DWORD error = GetLastError();
+            DeleteMenu(menu, indexMenu, MF_BYPOSITION);
+            return HRESULT_FROM_WIN32(error != 0 ? error : ERROR_INVALID_MENU_HANDLE);
+        }
+        submenu.release(); // the shell's menu owns it now
+        InsertMenuA(menu, indexMenu + 2, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
+        if (!MenuIconHidden()) {
+            // A shared image: the system keeps it for the module's life, nobody frees it.
+            auto bitmap =
+                static_cast<HBITMAP>(LoadImageA(ModuleInstance, "#100", IMAGE_BITMAP, 16, 16, LR_SHARED));
+            if (bitmap != nullptr) {
+                SetMenuItemBitmaps(menu, indexMenu + 1, MF_BYPOSITION, bitmap, bitmap);
+            }
+        }
+        return MAKE_HRESULT(SEVERITY_SUCCESS, 0, FirstBackupOffset + BackupIds.size());
+    });
+}
+
+STDMETHODIMP TContextMenu::InvokeCommand(CMINVOKECOMMANDINFO* info) {
+    return ComBarrier([&]() -> HRESULT {
+        if (info == nullptr) {
+            return E_INVALIDARG;
+        }
+        // A verb given as text, or an offset beyond the handler's sixteen: not ours, no message.
+        if (!IS_INTRESOURCE(info->lpVerb)) {
+            return E_FAIL;
+        }
+        const UINT offset = LOWORD(reinterpret_cast<UINT_PTR>(info->lpVerb));
+        if (offset >= CommandOffsetLimit) {
+            return E_FAIL;
+        }
+        const TInvocation invocation = PrepareInvocation(info->hwnd, offset);
+        if (invocation.Refused) {
+            return E_FAIL;
+        }
+        if (!invocation.Program.empty() &&
+            reinterpret_cast<INT_PTR>(ShellExecuteA(info->hwnd, nullptr, invocation.Program.c_str(),
+                                                    invocation.Parameters.c_str(), nullptr, SW_HIDE)) > 32) {
+            return S_OK;
+        }
+        const uint8_t language = invocation.Language;
+        const std::string text = PickLanguage("Basis-Anwendung wurde nicht gefunden!\r"
+                                              "Bitte starten Sie Kavrilon um die\r"
+                                              "Shell-Erweiterung einzuschalten!",
+                                              "Base application not found!\r"
+                                              "Please start Kavrilon in order to\r"
+                                              "turn on the shell extension!",
+                                              language);
+        const std::string caption = "Kavrilon - " + PickLanguage("Fehler", "Error", language);
+        // The primary language identifiers German and English.
+        const WORD languageId = language == 0 ? 0x0007 : 0x0009;
+        MessageBoxExA(info->hwnd, text.c_str(), caption.c_str(), MB_ICONEXCLAMATION, languageId);
+        return E_FAIL;
+    });
+}
+
+STDMETHODIMP TContextMenu::GetCommandString(UINT_PTR, UINT type, UINT*, CHAR* buffer, UINT bufferSize) {
+    return ComBarrier([&]() -> HRESULT {
+        // No verb names and no help texts: an empty text, as wide as the request asks for.
+        if (buffer != nullptr && bufferSize > 0) {
+            if ((type & GCS_UNICODE) != 0) {
+                *reinterpret_cast<WCHAR*>(buffer) = L'\0';
+            } else {
+                *buffer = '\0';
+            }
+        }
+        return S_OK;
+    });
+}
+
+STDMETHODIMP TContextMenu::InterfaceSupportsErrorInfo(REFIID interfaceId) {
+    const bool implemented =
+        IsEqualIID(interfaceId, IID_IUnknown) || IsEqualIID(interfaceId, IID_IContextMenu) ||
+        IsEqualIID(interfaceId, IID_IShellExtInit) || IsEqualIID(interfaceId, IID_ISupportErrorInfo);
+    return implemented ? S_OK : S_FALSE;
+}

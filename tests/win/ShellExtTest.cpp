@@ -1,0 +1,376 @@
+// The shell extension as the shell uses it: created by class id through the registry in a 32-bit
+// player and, in a 64-bit prefix, in a 64-bit player against the 64-bit view; its class factory, its
+// menu, its commands and its self-registration.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "DesktopHostClient.h"
+#include "DialogDriver.h"
+#include "KavrilonNames.h"
+#include "LayoutScenario.h"
+#include "ShellExtRegistry.h"
+#include "ShellPlayer.h"
+#include "TestEnvironment.h"
+
+namespace {
+
+constexpr const char* Ok = "0x00000000";
+constexpr const char* Fail = "0x80004005";
+
+// The extension registered from the build's bin folder with the registration utility, as installed.
+class ShellExt : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ClearShellExtEntries();
+        RemoveKavrilonData();
+        const TRunResult run = RunProcess(DeliverablesDir() + RegUtilFileName, {"r"}, 15000);
+        ASSERT_EQ(run.ExitCode, 1u);
+    }
+    void TearDown() override {
+        ClearShellExtEntries();
+        RemoveKavrilonData();
+        for (const std::string& folder : folders_) {
+            RemoveTree(folder);
+        }
+    }
+
+    // A stand-in for the main program at ExeLocation that records how it was started.
+    std::string InstallRecorder() {
+        const std::string folder = MakeTempFolder("recorder");
+        folders_.push_back(folder);
+        EXPECT_TRUE(CopyFileA(TestToolPath("kv-command-recorder.exe").c_str(),
+                              (folder + MainProgramFileName).c_str(), FALSE));
+        SetExeLocation(folder + MainProgramFileName);
+        return folder;
+    }
+
+    std::vector<std::string> folders_;
+};
+
+TEST_F(ShellExt, FactoryAndObjectFollowTheComRules) {
+    const std::pair<const char*, const char*> expected[] = {
+        {"get_factory", Ok},
+        {"unload_with_factory", "0x00000001"},
+        {"other_class", "0x80040111|null"},             // CLASS_E_CLASSNOTAVAILABLE
+        {"factory_other_interface", "0x80004002|null"}, // E_NOINTERFACE
+        {"aggregate_menu", "0x80040110|null"},          // CLASS_E_NOAGGREGATION
+        {"null_out", "0x80004003"},                     // E_POINTER
+        {"no_interface", "0x80004002|null"},
+        {"aggregate_unknown", Ok},
+        {"aggregate_forwards", "yes"},
+        {"create_menu", Ok},
+        {"error_info", "0x00000000|0x00000001"},
+        {"object_other_interface", "0x80004002|null"},
+        // DllCanUnloadNow: S_FALSE while an object, a factory reference or a lock is held.
+        {"unload_with_object", "0x00000001"},
+        {"unload_after_object", Ok},
+        {"lock", Ok},
+        {"unload_with_lock", "0x00000001"},
+        {"unlock", Ok},
+        {"unload_after_lock", Ok},
+    };
+    for (const TPlayer& player : PlayersOfThisPrefix()) {
+        SCOPED_TRACE(player.FileName);
+        const TPlayerResult result = RunShellPlayer(player, {"factory"});
+        for (const auto& [name, value] : expected) {
+            EXPECT_EQ(result[name], value) << name << "\n" << result.Run.Output;
+        }
+    }
+}
+
+TEST_F(ShellExt, InitializeOffersTheMenuOnlyForTheDesktopOutsideFolderWindowsAndDialogs) {
+    const struct {
+        std::vector<std::string> Arguments;
+        const char* Expected;
+    } cases[] = {
+        {{}, Ok},
+        {{"--folder", "other"}, Fail},
+        {{"--folder", "null"}, Fail},
+        {{"--foreground", "CabinetWClass"}, Fail},
+        {{"--foreground", "ExploreWClass"}, Fail},
+        {{"--foreground", "#32770"}, Fail},
+        {{"--foreground", "cabinetwclass"}, Ok}, // compared with case
+        {{"--foreground", "Progman"}, Ok},
+    };
+    for (const TPlayer& player : PlayersOfThisPrefix()) {
+        for (const auto& c : cases) {
+            std::vector<std::string> arguments = {"menu"};
+            arguments.insert(arguments.end(), c.Arguments.begin(), c.Arguments.end());
+            const TPlayerResult result = RunShellPlayer(player, arguments);
+            SCOPED_TRACE(std::string(player.FileName) + " " + result.Run.Output);
+            if (c.Arguments.size() == 2 && c.Arguments[0] == "--foreground") {
+                ASSERT_EQ(result["foreground"], c.Arguments[1])
+                    << "the window did not come to the foreground";
+            }
+            EXPECT_EQ(result["init"], c.Expected);
+            EXPECT_EQ(result["query"], c.Expected == Ok ? "0x00000006" : "<none>");
+        }
+    }
+}
+
+// "kind|offset|state|bitmap|text" of the player's dump; separators and popups have no offset here.
+std::string Item(const char* kind, int offset, const char* state, const std::string& text) {
+    return std::string(kind) + "|" + std::to_string(offset) + "|" + state + "|0|" + text;
+}
+
+TEST_F(ShellExt, SubmenuHasItsTextsFlagsAndGreyingInBothLanguagesAndCaseStyles) {
+    const struct {
+        const char* Version;
+        const char* Language;
+        bool Primary;
+        std::vector<std::string> Texts; // positions 0, 1, 3, 4, 6, 8 and the archive's only item
+    } cases[] = {
+        {"winxp",
+         "1",
+         false,
+         {"&Save Primary Layout", "&Restore Primary Layout", "Save &to File...", "Restore &from File...",
+          "&Backup Archive", "&Options", "No backup available"}},
+        {"win7",
+         "1",
+         true,
+         {"&Save Primary layout", "&Restore Primary layout", "Save &to file...", "Restore &from file...",
+          "&Backup archive", "&Options", "No backup available"}},
+        {"win7",
+         "0",
+         false,
+         {"Hauptlayout &sichern", "Hauptlayout &restaurieren", "&In Datei sichern...",
+          "&Aus Datei restaurieren...", "&Backuparchiv", "&Optionen", "Kein Backup vorhanden"}},
+    };
+    for (const TPlayer& player : PlayersOfThisPrefix()) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(player.FileName) + " " + c.Version + " language " + c.Language);
+            RemoveKavrilonData();
+            ASSERT_TRUE(WriteOptionsFile({std::string("Language=") + c.Language}));
+            if (c.Primary) {
+                ASSERT_TRUE(WriteLayoutFile(PrimaryLayoutFile(), {{10, 10, "Icon"}}));
+            }
+            TWineVersionOverride version(player.FileName, c.Version);
+            const TPlayerResult result = RunShellPlayer(player, {"menu", "--index", "1"});
+            const std::pair<const char*, std::string> expected[] = {
+                {"query", "0x00000006"},
+                {"item.0", Item("string", -99, "enabled", "A")},
+                {"item.1", Item("sep", -100, "", "")},
+                {"item.3", Item("sep", -100, "", "")},
+                {"item.4", Item("string", -98, "enabled", "B")},
+                {"item.2.0", Item("string", 0, "enabled", c.Texts[0])},
+                {"item.2.1", Item("string", 2, c.Primary ? "enabled" : "grayed", c.Texts[1])},
+                {"item.2.2", Item("sep", -100, "", "")},
+                {"item.2.3", Item("string", 1, "enabled", c.Texts[2])},
+                {"item.2.4", Item("string", 3, "enabled", c.Texts[3])},
+                {"item.2.5", Item("sep", -100, "", "")},
+                {"item.2.7", Item("sep", -100, "", "")},
+                {"item.2.8", Item("string", 4, "enabled", c.Texts[5])},
+                // Disabled, not greyed.
+                {"item.2.6.0", Item("string", 5, "disabled", c.Texts[6])},
+            };
+            for (const auto& [name, value] : expected) {
+                EXPECT_EQ(result[name], value) << name << "\n" << result.Run.Output;
+            }
+            EXPECT_EQ(result["item.2"], "popup|-|enabled|1|Kavrilon");
+            EXPECT_EQ(result["item.2.6"].substr(result["item.2.6"].rfind('|') + 1), c.Texts[4]);
+            EXPECT_EQ(result["item.2.6.1"], "<none>");
+        }
+    }
+}
+
+TEST_F(ShellExt, ArchiveListsTheTenNewestBackupsAndDeletesTheOlderOnes) {
+    MakeDataFolders();
+    std::vector<std::string> ids;
+    for (int i = 0; i < 12; ++i) {
+        char id[16];
+        std::snprintf(id, sizeof(id), "200812%02d183005%c", 10 + i, i % 2 == 0 ? 'S' : 'R');
+        ids.push_back(id);
+    }
+    for (const TPlayer& player : PlayersOfThisPrefix()) {
+        SCOPED_TRACE(player.FileName);
+        for (const std::string& id : ids) {
+            ASSERT_TRUE(WriteLayoutFile(BackupFolder() + id + ".kvl", {{1, 1, "Icon"}}));
+        }
+        const TPlayerResult result = RunShellPlayer(player, {"menu"});
+        EXPECT_EQ(result["query"], "0x00000010") << result.Run.Output; // 6 + 10 ids
+        for (int i = 0; i < 10; ++i) {
+            const std::string& id = ids[11 - i]; // newest first
+            const std::string label = id.substr(4, 2) + "/" + id.substr(6, 2) + "/" + id.substr(0, 4) + " " +
+                                      id.substr(8, 2) + ":" + id.substr(10, 2) + ":" + id.substr(12, 2) +
+                                      " (" + id.substr(14) + ")";
+            EXPECT_EQ(result["item.2.6." + std::to_string(i)], Item("string", 6 + i, "enabled", label));
+        }
+        EXPECT_EQ(result["item.2.6.10"], Item("sep", -100, "", ""));
+        EXPECT_EQ(result["item.2.6.11"], Item("string", 5, "enabled", "&Delete all backups"));
+        std::vector<std::string> kept;
+        for (int i = 2; i < 12; ++i) {
+            kept.push_back(ids[i] + ".kvl");
+        }
+        EXPECT_EQ(BackupFiles(), kept);
+    }
+}
+
+TEST_F(ShellExt, TwoShellThreadsBuildTheSameMenuAtTheSameTime) {
+    MakeDataFolders();
+    for (int i = 0; i < 10; ++i) {
+        ASSERT_TRUE(WriteLayoutFile(BackupFolder() + "2009010112000" + std::to_string(i) + "S.kvl",
+                                    {{1, 1, "Icon"}}));
+    }
+    for (const TPlayer& player : PlayersOfThisPrefix()) {
+        SCOPED_TRACE(player.FileName);
+        const TPlayerResult result = RunShellPlayer(player, {"threads", "100"}, 120000);
+        EXPECT_FALSE(result.Run.TimedOut);
+        EXPECT_EQ(result.Run.ExitCode, 0u);
+        EXPECT_EQ(result["thread_failures"], "0");
+        EXPECT_EQ(result["threads_agree"], "yes");
+    }
+}
+
+TEST_F(ShellExt, BitmapFollowsNoShellExIconAndDefaultOnlyAddsNothing) {
+    const struct {
+        const char* Option;
+        const char* Bitmap;
+    } cases[] = {
+        {nullptr, "1"}, {"NoShellExIcon=1", "0"}, {"NoShellExIcon=0", "1"}, {"NoShellExIcon=yes", "1"}};
+    for (const TPlayer& player : PlayersOfThisPrefix()) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(player.FileName) + " " + (c.Option ? c.Option : "no key"));
+            ASSERT_TRUE(
+                WriteOptionsFile(c.Option ? std::vector<std::string>{c.Option} : std::vector<std::string>{}));
+            // At the end of the shell's menu this time.
+            const TPlayerResult result = RunShellPlayer(player, {"menu", "--index", "3"});
+            EXPECT_EQ(result["item.3"], "sep|-100||0|");
+            EXPECT_EQ(result["item.4"], std::string("popup|-|enabled|") + c.Bitmap + "|Kavrilon")
+                << result.Run.Output;
+            EXPECT_EQ(result["item.5"], "sep|-100||0|");
+        }
+        const TPlayerResult defaultOnly = RunShellPlayer(player, {"menu", "--flags", "1"}); // CMF_DEFAULTONLY
+        EXPECT_EQ(defaultOnly["query"], Ok);
+        EXPECT_EQ(defaultOnly["item.2"], Item("string", -97, "enabled", "C"));
+        EXPECT_EQ(defaultOnly["item.3"], "<none>");
+    }
+}
+
+TEST_F(ShellExt, EveryCommandStartsTheProgramHiddenWithItsVerb) {
+    MakeDataFolders();
+    const std::vector<std::string> backups = {"20081224183005S", "20081223120000R"};
+    for (const std::string& id : backups) {
+        ASSERT_TRUE(WriteLayoutFile(BackupFolder() + id + ".kvl", {{1, 1, "Icon"}}));
+    }
+    const char* const verbs[] = {
+        "/s", "/sfx", "/r", "/rfx", "/o", "/x", "/rb 20081224183005S", "/rb 20081223120000R"};
+    for (const TPlayer& player : PlayersOfThisPrefix()) {
+        const std::string folder = InstallRecorder();
+        for (int offset = 0; offset < 8; ++offset) {
+            SCOPED_TRACE(std::string(player.FileName) + " offset " + std::to_string(offset));
+            DeleteFileA((folder + "recorded-command.txt").c_str());
+            const TPlayerResult result = RunShellPlayer(player, {"menu", "--invoke", std::to_string(offset)});
+            ASSERT_EQ(result["invoke"], Ok) << result.Run.Output;
+            EXPECT_EQ(WaitForRecordedCommand(folder, 10000),
+                      "parameters=/h " + result["owner"] + " /dlg " + verbs[offset] +
+                          "\nshow=0\n"); // SW_HIDE
+        }
+    }
+}
+
+TEST_F(ShellExt, TextVerbsHighOffsetsAndVanishedBackupsFailSilently) {
+    const std::string folder = InstallRecorder();
+    const std::vector<std::string> refused[] = {
+        {"--verb", "open"}, {"--invoke", "16"}, {"--invoke", "6"}, // no backup at that position (any more)
+    };
+    for (const TPlayer& player : PlayersOfThisPrefix()) {
+        for (const auto& arguments : refused) {
+            SCOPED_TRACE(std::string(player.FileName) + " " + arguments[0] + " " + arguments[1]);
+            std::vector<std::string> all = {"menu"};
+            all.insert(all.end(), arguments.begin(), arguments.end());
+            const TPlayerResult result = RunShellPlayer(player, all, 15000);
+            EXPECT_FALSE(result.Run.TimedOut) << "a message box waited for an answer";
+            EXPECT_EQ(result["invoke"], Fail);
+            EXPECT_EQ(result.Run.WindowsDescription, "");
+        }
+    }
+    EXPECT_EQ(WaitForRecordedCommand(folder, 500), "");
+}
+
+TEST_F(ShellExt, WithoutTheProgramACommandWarnsAndFails) {
+    const struct {
+        const char* Language;
+        std::string ExeLocation;
+        const char* Caption;
+        const char* Text;
+    } cases[] = {
+        {"1", "", "Kavrilon - Error",
+         "Base application not found!\rPlease start Kavrilon in order to\rturn on the shell extension!"},
+        {"0", "C:\\nowhere\\Kavrilon.exe", "Kavrilon - Fehler",
+         "Basis-Anwendung wurde nicht gefunden!\rBitte starten Sie Kavrilon um die\rShell-Erweiterung "
+         "einzuschalten!"},
+    };
+    for (const TPlayer& player : PlayersOfThisPrefix()) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(player.FileName) + " language " + c.Language);
+            ASSERT_TRUE(WriteOptionsFile({std::string("Language=") + c.Language}));
+            SetExeLocation(c.ExeLocation);
+            TChildProcess process;
+            ASSERT_TRUE(process.Start(TestToolPath(player.FileName), {"menu", "--invoke", "4"}, true));
+            HWND box = WaitForDialog(process.Pid(), 20000);
+            ASSERT_NE(box, nullptr) << "no warning box";
+            const TDialogContent content = ReadDialog(box);
+            EXPECT_EQ(content.Caption, c.Caption);
+            EXPECT_EQ(content.Text, c.Text);
+            EXPECT_EQ(content.Buttons.size(), 1u);
+            EXPECT_TRUE(PressDialogButton(box, IDOK));
+            ASSERT_TRUE(process.Wait(15000));
+            EXPECT_EQ(ProbeValues(process.Output())["invoke"], Fail);
+        }
+    }
+}
+
+TEST_F(ShellExt, SaveCommandRunsTheRealProgramAgainstTheDesktop) {
+    kvtest::DesktopHost host;
+    ASSERT_TRUE(host.Start({{"Alpha", 40, 50}, {"Beta", 140, 60}})) << host.LastError();
+    // No question and no notice: the save runs through without an answer.
+    ASSERT_TRUE(WriteOptionsFile({"QuerySave=0", "SaveNotification=0"}));
+    const TPlayerResult result = RunShellPlayer(ShellBitnessPlayer(), {"menu", "--invoke", "0"});
+    ASSERT_EQ(result["invoke"], Ok) << result.Run.Output;
+    std::vector<std::string> lines;
+    for (const double end = NowSeconds() + 30; NowSeconds() < end && lines.size() < 5; Sleep(200)) {
+        lines = ReadLines(PrimaryLayoutFile());
+    }
+    ASSERT_GE(lines.size(), 5u) << "no primary layout was saved";
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "40 50 Alpha"), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "140 60 Beta"), lines.end());
+    host.Stop();
+}
+
+TEST_F(ShellExt, SelfRegistrationWritesTheShortPathAndRemovesItsTwoKeys) {
+    for (const TPlayer& player : PlayersOfThisPrefix()) {
+        SCOPED_TRACE(player.FileName);
+        ClearShellExtEntries();
+        const std::string folder = "C:\\Kavrilon Shell Test\\";
+        folders_.push_back(folder);
+        CreateDirectoryA(folder.c_str(), nullptr);
+        const std::string dll = folder + player.ExtensionName;
+        ASSERT_TRUE(CopyFileA((DeliverablesDir() + player.ExtensionName).c_str(), dll.c_str(), FALSE));
+        EXPECT_EQ(RunShellPlayer(player, {"register", dll})["result"], Ok);
+        const REGSAM view = player.RegistryView;
+        const std::string server =
+            ReadRegValue(HKEY_CLASSES_ROOT, ShellExtServerKeyPath, nullptr, view).Text();
+        EXPECT_EQ(server.find(' '), std::string::npos) << server;
+        char longPath[MAX_PATH] = {};
+        GetLongPathNameA(server.c_str(), longPath, MAX_PATH);
+        EXPECT_EQ(lstrcmpiA(longPath, dll.c_str()), 0) << longPath;
+        EXPECT_EQ(ReadRegValue(HKEY_CLASSES_ROOT, ShellExtClassKeyPath, nullptr, view).Text(),
+                  "Kavrilon Shell Extension");
+        EXPECT_FALSE(
+            ReadRegValue(HKEY_CLASSES_ROOT, ShellExtServerKeyPath, ThreadingModelValueName, view).Exists);
+        EXPECT_FALSE(RegKeyExists(HKEY_CLASSES_ROOT, ShellExtHandlerKeyPath, view));
+
+        EXPECT_EQ(RunShellPlayer(player, {"unregister", dll})["result"], Ok);
+        EXPECT_FALSE(RegKeyExists(HKEY_CLASSES_ROOT, ShellExtClassKeyPath, view));
+        EXPECT_EQ(RunShellPlayer(player, {"unregister", dll})["result"], Ok); // nothing there
+    }
+}
+
+} // namespace
