@@ -102,6 +102,8 @@ LangString ShellExtFailed ${LANG_ENGLISH} "Kavrilon could not be added to the de
 LangString ShellExtFailed ${LANG_GERMAN} "Kavrilon konnte nicht zum Kontextmenü des Desktops hinzugefügt werden (Code $0).$\r$\nSie können es später in den Optionen von Kavrilon hinzufügen."
 LangString ShellExtRemoveFailed ${LANG_ENGLISH} "Kavrilon could not be removed from the desktop context menu (code $0)."
 LangString ShellExtRemoveFailed ${LANG_GERMAN} "Kavrilon konnte nicht aus dem Kontextmenü des Desktops entfernt werden (Code $0)."
+LangString AdminNeeded ${LANG_ENGLISH} "Kavrilon's setup needs administrator rights. Please start it as an administrator."
+LangString AdminNeeded ${LANG_GERMAN} "Das Setup von Kavrilon benötigt Administratorrechte. Bitte starten Sie es als Administrator."
 LangString DataTitle ${LANG_ENGLISH} "Uninstall Kavrilon"
 LangString DataTitle ${LANG_GERMAN} "Kavrilon deinstallieren"
 LangString DataSubtitle ${LANG_ENGLISH} "Remove Kavrilon from this computer."
@@ -138,10 +140,9 @@ FunctionEnd
 !insertmacro DefineCloseTrayInstance ""
 !insertmacro DefineCloseTrayInstance "un."
 
-; Leaves in $0 1 when the desktop context menu is registered with a shell extension of the folder
+; Leaves in $0 1 when the desktop context menu is registered with the shell extension in the folder
 ; given on the stack, else 0.
-!macro DefineIsShellExtRegisteredIn un
-Function ${un}IsShellExtRegisteredIn
+Function IsShellExtRegisteredIn
     Exch $1
     ReadRegStr $0 HKCR "${KV_INPROC_KEY}" ""
     ${If} $0 == "$1\${KV_SHELLEXT_DLL}"
@@ -151,8 +152,18 @@ Function ${un}IsShellExtRegisteredIn
     ${EndIf}
     Pop $1
 FunctionEnd
+
+; Program Files, the machine-wide registry and the shell extension's entries need administrator
+; rights; without them (Windows XP without elevation, for example) nothing is begun.
+!macro RequireAdministrator
+    UserInfo::GetAccountType
+    Pop $0
+    ${If} $0 != "Admin"
+        MessageBox MB_OK|MB_ICONSTOP "$(AdminNeeded)" /SD IDOK
+        SetErrorLevel 740
+        Quit
+    ${EndIf}
 !macroend
-!insertmacro DefineIsShellExtRegisteredIn ""
 
 ; Explorer keeps a loaded shell extension open: such a file cannot be replaced, but it can be
 ; renamed, so the copy in use moves aside (deleted at the next restart) and the new one takes its
@@ -170,6 +181,7 @@ FunctionEnd
 !macroend
 
 Function .onInit
+    !insertmacro RequireAdministrator
     ; A first installation offers both options; an update keeps the choices in force.
     StrCpy $AutostartOption 1
     StrCpy $ShellExtOption 1
@@ -257,6 +269,10 @@ Section "Kavrilon"
         ${EndIf}
     ${EndIf}
 SectionEnd
+
+Function un.onInit
+    !insertmacro RequireAdministrator
+FunctionEnd
 
 Function un.DataPageShow
     !insertmacro MUI_HEADER_TEXT "$(DataTitle)" "$(DataSubtitle)"
