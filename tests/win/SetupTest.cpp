@@ -125,6 +125,17 @@ protected:
 };
 
 TEST_F(Setup, SilentInstallPutsKavrilonInPlaceAndSilentUninstallRemovesItButKeepsTheLayouts) {
+    // The setup program's own version block carries the project version.
+    DWORD ignored = 0;
+    std::vector<char> block(GetFileVersionInfoSizeA(SetupProgramPath().c_str(), &ignored));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(
+        !block.empty() &&
+        GetFileVersionInfoA(SetupProgramPath().c_str(), 0, static_cast<DWORD>(block.size()), block.data()) &&
+        VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(fixed->dwProductVersionMS, static_cast<DWORD>(MAKELONG(KV_VERSION_MINOR, KV_VERSION_MAJOR)));
+
     InstallSilently();
 
     ExpectInstalledFiles();

@@ -5,7 +5,6 @@
 #include <tlhelp32.h>
 
 #include <set>
-#include <sstream>
 
 #include "KavrilonNames.h"
 #include "KavrilonVersion.h"
