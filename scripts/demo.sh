@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # The main job on a built-in desktop: installs what is missing, builds the programs, starts a
-# virtual display, a fresh Wine prefix and a desktop (the desktop host in shell mode, showing a few
-# sample files), saves the icon layout with "Kavrilon.exe /s", scrambles the icons, restores them
-# with "Kavrilon.exe /r", prints the icon positions of each stage and writes a screenshot of each
-# stage. Everything it started is stopped at the end.
+# virtual display, a fresh Wine prefix with a Wine virtual desktop (so that the screen resolution
+# can really change) and a desktop (the desktop host in shell mode, showing a few sample files).
+# Act 1 saves the icon layout with "Kavrilon.exe /s", scrambles the icons and restores them with
+# "Kavrilon.exe /r". Act 2 starts Kavrilon.exe as a tray application, saves the primary layout from
+# its menu, changes the resolution, pushes the icons together, changes it back, and the tray puts
+# every icon back by itself. Prints the icon positions of each stage and writes a screenshot of
+# each stage. Everything it started is stopped at the end.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
@@ -20,6 +23,13 @@ kv_start_display
 export WINEPREFIX="$root/build/demo/prefix"
 echo "Creating a Wine prefix in $WINEPREFIX ..."
 kv_create_prefix "$WINEPREFIX" win32
+# A Wine virtual desktop of the display's size: ChangeDisplaySettingsA works on it, and every window
+# receives WM_DISPLAYCHANGE. It takes effect with a fresh wineserver.
+wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f >/dev/null
+wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 1280x1024 /f >/dev/null
+wineserver -k
+wineserver -w
+wineserver -p
 
 desktop=$(winepath -u "$(wine cmd /c echo %USERPROFILE% | tr -d '\r')\\Desktop")
 for name in "Budget 2026.xlsx" "Holiday photos.zip" "Notes.txt" "Project plan.docx" "Readme.txt"; do
@@ -38,7 +48,7 @@ for shot in "$output"/*.bmp; do
     convert "$shot" "${shot%.bmp}.png" && rm -f "$shot"
 done
 echo
-echo "Screenshots (before, scrambled, restored) are in $output:"
+echo "Screenshots of every stage of both acts are in $output:"
 ls -1 "$output" | sed 's/^/  /'
 echo "The layout file Kavrilon wrote:"
 layout=$(winepath -u "$(wine cmd /c echo %LOCALAPPDATA% | tr -d '\r')\\Quellwyn\\Kavrilon\\Layouts")

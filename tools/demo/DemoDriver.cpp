@@ -1,20 +1,30 @@
-// The demo of the main job: a desktop played by the desktop host in shell mode (the platform's own
-// desktop view listing the files on the Desktop folder), saved with "Kavrilon.exe /s", scrambled,
-// and restored with "Kavrilon.exe /r". Prints the icon positions before, scrambled and restored,
-// and writes a screenshot of each stage (BMP) into the given folder.
+// The demo of the main job on a desktop played by the desktop host in shell mode (the platform's own
+// desktop view listing the files on the Desktop folder), in two acts. Both first arrange the icons
+// in a pattern of their own, so that no restore can pass for an auto-arrange.
+//   1. The command line: saved with "Kavrilon.exe /s", scrambled, restored with "Kavrilon.exe /r".
+//   2. The tray: Kavrilon.exe runs as a tray application and saves the primary layout from its
+//      menu; the screen resolution really changes (Wine virtual desktop), the icons are pushed
+//      together the way a smaller screen does, the resolution changes back, and the tray puts every
+//      icon back by itself.
+// Prints the icon positions of each stage and writes a screenshot of each (BMP) into the given
+// folder.
 //
 // Usage: kv-demo-driver <Kavrilon.exe> <screenshot folder>
-// Exit code 0 when every icon is back where it was.
+// Exit code 0 when every icon is back where it was in both acts.
 
 #include <windows.h>
 #include <commctrl.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "DesktopHostClient.h"
+#include "KavrilonNames.h"
 #include "ProcessRunner.h"
+#include "TestEnvironment.h"
+#include "TrayInstance.h"
 
 namespace {
 
@@ -76,6 +86,174 @@ int RunKavrilon(const std::string& exe, const char* verb) {
     return static_cast<int>(run.ExitCode);
 }
 
+using TPlacement = std::function<POINT(size_t index)>;
+
+// Switches auto-arrange off and puts every icon where `place` says.
+void Arrange(kvtest::DesktopHost& host, const TPlacement& place) {
+    kvtest::DesktopHostState state;
+    host.QueryState(state);
+    if ((state.listViewStyle & LVS_AUTOARRANGE) != 0) {
+        SendMessageA(state.progman.handle, WM_COMMAND, 0x7071, 0);
+    }
+    for (size_t i = 0; i < state.items.size(); ++i) {
+        const POINT at = place(i);
+        host.Move(static_cast<int>(i), at.x, at.y);
+    }
+    LetItPaint();
+}
+
+kvtest::DesktopHostState Snapshot(kvtest::DesktopHost& host, const std::string& shot) {
+    LetItPaint();
+    kvtest::DesktopHostState state;
+    host.QueryState(state);
+    SaveScreenshot(shot);
+    return state;
+}
+
+// Prints the stages side by side; true when every icon of the last stage is where the first had it.
+bool PrintTable(const std::vector<const char*>& titles, const std::vector<kvtest::DesktopHostState>& stages) {
+    std::printf("\n%-24s", "Icon");
+    for (const char* title : titles) {
+        std::printf(" %-12s", title);
+    }
+    std::printf("\n");
+    const kvtest::DesktopHostState& first = stages.front();
+    const kvtest::DesktopHostState& last = stages.back();
+    bool allBack = last.items.size() == first.items.size();
+    for (size_t i = 0; i < first.items.size(); ++i) {
+        std::printf("%-24s", kvtest::DesktopHost::Narrow(first.items[i].caption).c_str());
+        for (const kvtest::DesktopHostState& stage : stages) {
+            std::printf(" %-12s", i < stage.items.size() ? Position(stage.items[i]).c_str() : "-");
+        }
+        const bool back = i < last.items.size() && last.items[i].x == first.items[i].x &&
+                          last.items[i].y == first.items[i].y;
+        allBack = allBack && back;
+        std::printf(" %s\n", back ? "back in place" : "NOT BACK");
+    }
+    std::printf("\n%s\n", allBack ? "Every icon is back where it was." : "Some icons are not back.");
+    return allBack;
+}
+
+bool CommandLineAct(const std::string& kavrilon, kvtest::DesktopHost& host, const std::string& shots) {
+    std::printf("Act 1: the command line\n");
+    // A zigzag of our own.
+    Arrange(host, [](size_t i) {
+        return POINT{300 + static_cast<LONG>(i) * 120, 150 + static_cast<LONG>(i % 2) * 140};
+    });
+    const kvtest::DesktopHostState before = Snapshot(host, shots + "1-before.bmp");
+    if (RunKavrilon(kavrilon, "/s") != 0) {
+        return false;
+    }
+    // Like a user dragging icons around.
+    Arrange(host, [](size_t i) {
+        return POINT{420 + static_cast<LONG>((i * 7) % 5) * 150, 120 + static_cast<LONG>((i * 3) % 4) * 160};
+    });
+    const kvtest::DesktopHostState scrambled = Snapshot(host, shots + "2-scrambled.bmp");
+    if (RunKavrilon(kavrilon, "/r") != 0) {
+        return false;
+    }
+    const kvtest::DesktopHostState restored = Snapshot(host, shots + "3-restored.bmp");
+    return PrintTable({"before", "scrambled", "restored"}, {before, scrambled, restored});
+}
+
+// Another display mode than the current one, preferably 1024x768.
+bool OtherMode(DEVMODEA& chosen) {
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    bool found = false;
+    DEVMODEA mode = {};
+    mode.dmSize = sizeof mode;
+    for (DWORD i = 0; EnumDisplaySettingsA(nullptr, i, &mode); ++i) {
+        const bool other =
+            static_cast<int>(mode.dmPelsWidth) != width || static_cast<int>(mode.dmPelsHeight) != height;
+        if (other && mode.dmPelsWidth >= 800 &&
+            (!found || (mode.dmPelsWidth == 1024 && mode.dmPelsHeight == 768))) {
+            chosen = mode;
+            found = true;
+        }
+    }
+    return found;
+}
+
+bool ChangeResolution(DEVMODEA& mode) {
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    const LONG result = ChangeDisplaySettingsA(&mode, 0);
+    std::printf("Resolution changed to %lux%lu (ChangeDisplaySettingsA: %ld)\n", mode.dmPelsWidth,
+                mode.dmPelsHeight, result);
+    return result == DISP_CHANGE_SUCCESSFUL;
+}
+
+bool TrayAct(kvtest::DesktopHost& host, const std::string& shots) {
+    std::printf("\nAct 2: the tray application and a real change of the screen resolution\n");
+    const std::string options = KavrilonDataFolder() + OptionsFileName;
+    for (const char* key : {"QuerySave", "SaveNotification"}) {
+        WritePrivateProfileStringA("Opt", key, "0", options.c_str());
+    }
+    WritePrivateProfileStringA("Opt", "RestoreAtChange", "1", options.c_str());
+
+    TTrayInstance tray;
+    if (tray.Window() == nullptr) {
+        std::printf("The tray application did not start.\n");
+        return false;
+    }
+    if (WaitUntil([&] { return tray.Splash() != nullptr; }, 5000)) {
+        SaveScreenshot(shots + "4-tray-splash.bmp");
+        std::printf("Kavrilon.exe runs as a tray application; its splash screen shows.\n");
+    }
+    WaitUntil([&] { return tray.Splash() == nullptr; }, 5000);
+
+    // A V of our own, saved as the primary layout from the tray menu.
+    Arrange(host, [](size_t i) {
+        const LONG n = static_cast<LONG>(i);
+        return POINT{250 + n * 115, 120 + (n < 2 ? 2 - n : n - 2) * 110};
+    });
+    const kvtest::DesktopHostState before = Snapshot(host, shots + "5-tray-before.bmp");
+    // Chosen as from the menu; the call returns once the save is done.
+    tray.Send(WM_COMMAND, CommandSavePrimary, 0);
+    std::printf("Tray menu \"Save Primary layout\": the primary layout of %dx%d is saved.\n",
+                GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+
+    DEVMODEA original = {};
+    original.dmSize = sizeof original;
+    DEVMODEA smaller = {};
+    if (!EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &original) || !OtherMode(smaller) ||
+        !ChangeResolution(smaller)) {
+        std::printf("The resolution cannot be changed here (no Wine virtual desktop?).\n");
+        tray.Exit();
+        return false;
+    }
+    tray.Idle();
+    // A smaller screen pushes the icons together into its first column.
+    Arrange(host, [](size_t i) { return POINT{20, 20 + static_cast<LONG>(i) * 90}; });
+    const kvtest::DesktopHostState smallScreen = Snapshot(host, shots + "6-tray-smaller-screen.bmp");
+    std::printf("No primary layout exists for %lux%lu: the tray leaves the icons alone.\n",
+                smaller.dmPelsWidth, smaller.dmPelsHeight);
+
+    ChangeResolution(original);
+    tray.Idle();
+    const auto placesOf = [](const kvtest::DesktopHostState& state) {
+        std::vector<std::pair<int32_t, int32_t>> places;
+        for (const kvtest::HostItem& item : state.items) {
+            places.emplace_back(item.x, item.y);
+        }
+        return places;
+    };
+    WaitUntil(
+        [&] {
+            kvtest::DesktopHostState now;
+            host.QueryState(now);
+            return placesOf(now) == placesOf(before);
+        },
+        10000);
+    const kvtest::DesktopHostState restored = Snapshot(host, shots + "7-tray-restored.bmp");
+    std::printf("Back at %lux%lu: the tray restored the primary layout by itself.\n", original.dmPelsWidth,
+                original.dmPelsHeight);
+    const bool allBack = PrintTable({"saved", "smaller", "restored"}, {before, smallScreen, restored});
+    const long exitCode = tray.Exit();
+    std::printf("Tray menu \"Exit Kavrilon\": exit code %ld\n", exitCode);
+    return allBack && exitCode == 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -95,47 +273,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     LetItPaint();
-    kvtest::DesktopHostState before, scrambled, restored;
-    host.QueryState(before);
-    SaveScreenshot(shots + "1-before.bmp");
-
-    if (RunKavrilon(kavrilon, "/s") != 0) {
-        return 1;
-    }
-
-    // Like a user dragging icons around: auto-arrange off, then every icon somewhere else.
-    if ((before.listViewStyle & LVS_AUTOARRANGE) != 0) {
-        SendMessageA(before.progman.handle, WM_COMMAND, 0x7071, 0);
-    }
-    for (size_t i = 0; i < before.items.size(); ++i) {
-        const int32_t x = 420 + static_cast<int32_t>((i * 7) % 5) * 150;
-        const int32_t y = 120 + static_cast<int32_t>((i * 3) % 4) * 160;
-        host.Move(static_cast<int>(i), x, y);
-    }
-    LetItPaint();
-    host.QueryState(scrambled);
-    SaveScreenshot(shots + "2-scrambled.bmp");
-
-    if (RunKavrilon(kavrilon, "/r") != 0) {
-        return 1;
-    }
-    LetItPaint();
-    host.QueryState(restored);
-    SaveScreenshot(shots + "3-restored.bmp");
-
-    std::printf("\n%-24s %-12s %-12s %-12s\n", "Icon", "before", "scrambled", "restored");
-    bool allBack = restored.items.size() == before.items.size();
-    for (size_t i = 0; i < before.items.size() && i < scrambled.items.size() && i < restored.items.size();
-         ++i) {
-        const bool back =
-            restored.items[i].x == before.items[i].x && restored.items[i].y == before.items[i].y;
-        allBack = allBack && back;
-        std::printf("%-24s %-12s %-12s %-12s %s\n",
-                    kvtest::DesktopHost::Narrow(before.items[i].caption).c_str(),
-                    Position(before.items[i]).c_str(), Position(scrambled.items[i]).c_str(),
-                    Position(restored.items[i]).c_str(), back ? "back in place" : "NOT BACK");
-    }
-    std::printf("\n%s\n", allBack ? "Every icon is back where it was." : "Some icons are not back.");
+    const bool commandLine = CommandLineAct(kavrilon, host, shots);
+    const bool tray = TrayAct(host, shots);
     host.Stop();
-    return allBack ? 0 : 1;
+    return commandLine && tray ? 0 : 1;
 }

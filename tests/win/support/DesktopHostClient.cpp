@@ -344,6 +344,20 @@ bool DesktopHost::QueryState(DesktopHostState& state) {
     return true;
 }
 
+bool DesktopHost::PrivateAllocations(long long& count) {
+    const std::wstring path = TempFile(L"-memory.txt");
+    if (!Request("memory " + Narrow(path)))
+        return false;
+    std::string dump;
+    const bool read = ReadUtf8File(path, dump);
+    DeleteFileW(path.c_str());
+    const std::string key = "private-allocations ";
+    if (!read || dump.compare(0, key.size(), key) != 0)
+        return Fail("cannot read the memory dump");
+    count = std::atoll(dump.c_str() + key.size());
+    return true;
+}
+
 bool DesktopHost::Move(int index, int32_t x, int32_t y) {
     return Request("move " + std::to_string(index) + " " + std::to_string(x) + " " + std::to_string(y));
 }

@@ -86,6 +86,9 @@ public:
     bool QueryState(DesktopHostState& state);
     bool Move(int index, int32_t x, int32_t y); // LVM_SETITEMPOSITION32 inside the host
     bool ClearLog();
+    // Number of committed private allocations in the host's process, counted by the host itself:
+    // memory another process allocated there and did not free shows up as more.
+    bool PrivateAllocations(long long& count);
     bool Ping();
 
     // Asks the host to quit, waits, terminates it as a last resort. True when it ended by itself

@@ -6,6 +6,8 @@
 // carried out and 0 when it failed or was not understood; the work is complete by then.
 //   state <path>          write the state dump (below) to <path> (a Windows path, UTF-8)
 //   move <index> <x> <y>  LVM_SETITEMPOSITION32 on the item, in the host's own process
+//   memory <path>         write "private-allocations N" and "private-bytes B" (committed private
+//                         memory of the host, counted by VirtualQuery) as two lines to <path>
 //   clear-log             forget the logged view commands
 //   ping                  nothing: tells that the host answers
 //   quit                  end the host (exit code 0) once the reply is sent
