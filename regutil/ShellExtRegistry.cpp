@@ -113,7 +113,7 @@ bool RemoveShellExtEntries(const TRegistryView& view) {
     return result;
 }
 
-bool IsWow64Process() {
+bool RunsUnderWow64() {
     using TIsWow64Process = BOOL(WINAPI*)(HANDLE, PBOOL);
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
     auto isWow64 = kernel == nullptr ? nullptr
@@ -126,7 +126,7 @@ bool IsWow64Process() {
 bool RegisterShellExtension() {
     const std::string folder = ProgramFolder();
     bool result = WriteShellExtEntries(View32, folder);
-    if (result && IsWow64Process()) {
+    if (result && RunsUnderWow64()) {
         if (FileExists(folder + View64.ExtensionFileName)) {
             result = WriteShellExtEntries(View64, folder);
         } else {
@@ -145,7 +145,7 @@ bool RegisterShellExtension() {
 
 bool UnregisterShellExtension() {
     bool result = RemoveShellExtEntries(View32);
-    if (IsWow64Process()) {
+    if (RunsUnderWow64()) {
         result = RemoveShellExtEntries(View64) && result;
     }
     return result;

@@ -35,7 +35,7 @@ bool WriteShellExtEntries(const TRegistryView& view, const std::string& folder);
 bool RemoveShellExtEntries(const TRegistryView& view);
 
 // The system runs 32-bit programs under WOW64: it is a 64-bit Windows with a 64-bit shell.
-bool IsWow64Process();
+bool RunsUnderWow64();
 
 // "r": writes the layout into the 32-bit view and, on a 64-bit Windows where the 64-bit extension is
 // present, into the 64-bit view too. Any failure removes everything from both views.

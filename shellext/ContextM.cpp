@@ -217,9 +217,11 @@ TInvocation PrepareInvocation(HWND owner, UINT offset) {
         invocation.Parameters += VerbTable[offset];
         return invocation;
     }
-    BackupIds = ListBackupIds(DataFolder, ResolutionKey(), true);
+    if (!DataFolder.empty()) {
+        BackupIds = ListBackupIds(DataFolder, ResolutionKey(), true);
+    }
     const size_t position = offset - FirstBackupOffset;
-    if (position >= BackupIds.size()) {
+    if (DataFolder.empty() || position >= BackupIds.size()) {
         // Another process removed backups since the menu was shown: nothing to restore.
         invocation.Refused = true;
         return invocation;
@@ -332,6 +334,11 @@ STDMETHODIMP TContextMenu::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idC
             return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
         }
         THandlerStateLock lock;
+        // Without an accepted Initialize there is no data folder: the archive must not be looked for
+        // (and pruned) relative to the shell's current folder.
+        if (DataFolder.empty()) {
+            return E_UNEXPECTED;
+        }
         ChooseLanguage();
         TUniqueMenu submenu = BuildSubmenu(idCmdFirst);
         if (!submenu) {

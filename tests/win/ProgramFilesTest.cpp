@@ -179,6 +179,21 @@ TEST(ProgramFiles, ShellExtensionLoadsAndExportsTheComServerEntriesAtOrdinalsOne
     FreeLibrary(extension);
 }
 
+TEST(ProgramFiles, ShellExtensionAndUtilityImportOnlySystemLibraries) {
+    // Nothing that the loader could find in the shell's current folder instead of the system's.
+    const std::set<std::string> system = {"advapi32.dll", "kernel32.dll", "msvcrt.dll",
+                                          "ole32.dll",    "shell32.dll",  "user32.dll"};
+    for (const char* file : {"KavrilonShellEx.dll", "KVRegShellEx.exe"}) {
+        const TPeInfo pe = ReadPe(DeliverablesDir() + file);
+        ASSERT_TRUE(pe.Valid) << file;
+        for (const std::string& dll : pe.ImportedDlls) {
+            EXPECT_EQ(system.count(dll), 1u) << file << " imports " << dll;
+        }
+    }
+    EXPECT_EQ(ReadPe(DeliverablesDir() + "KVRegShellEx.exe").ImportedDlls,
+              (std::set<std::string>{"advapi32.dll", "kernel32.dll", "msvcrt.dll"}));
+}
+
 TEST(ProgramFiles, RegistrationUtilityRunsWithoutAWindow) {
     const TRunResult run = RunProcess(DeliverablesDir() + "KVRegShellEx.exe", {"R"}, 15000);
     ASSERT_TRUE(run.Started);

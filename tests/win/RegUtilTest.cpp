@@ -125,6 +125,19 @@ TEST_F(RegUtil, UnregisterRemovesTheLayoutButNotTheParentKeysAndSucceedsWhenNoth
     EXPECT_EQ(Run({"u"}), 1u);
 }
 
+TEST_F(RegUtil, UnregisterWithoutTheApprovedKeyRemovesTheRestAndFails) {
+    ASSERT_EQ(Run({"r"}), 1u);
+    // The key goes away in this process's view only; the other view keeps its own.
+    ASSERT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, ShellExtApprovedKeyPath), ERROR_SUCCESS);
+    EXPECT_EQ(Run({"u"}), ExitFailure);
+    HKEY approved = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, ShellExtApprovedKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr,
+                              &approved, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(approved);
+    EXPECT_TRUE(NoShellExtEntries()) << ReadShellExtEntries().Describe();
+}
+
 TEST(RegUtilFile, ManifestAsksForAdministratorRights) {
     HMODULE file =
         LoadLibraryExA((DeliverablesDir() + RegUtilFileName).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);

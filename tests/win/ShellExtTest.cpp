@@ -86,18 +86,23 @@ TEST_F(ShellExt, FactoryAndObjectFollowTheComRules) {
 }
 
 TEST_F(ShellExt, InitializeOffersTheMenuOnlyForTheDesktopOutsideFolderWindowsAndDialogs) {
+    constexpr const char* SixIds = "0x00000006";
+    constexpr const char* NoMenu = "<none>";
     const struct {
         std::vector<std::string> Arguments;
-        const char* Expected;
+        const char* Init;
+        const char* Query;
     } cases[] = {
-        {{}, Ok},
-        {{"--folder", "other"}, Fail},
-        {{"--folder", "null"}, Fail},
-        {{"--foreground", "CabinetWClass"}, Fail},
-        {{"--foreground", "ExploreWClass"}, Fail},
-        {{"--foreground", "#32770"}, Fail},
-        {{"--foreground", "cabinetwclass"}, Ok}, // compared with case
-        {{"--foreground", "Progman"}, Ok},
+        {{}, Ok, SixIds},
+        {{"--folder", "other"}, Fail, NoMenu},
+        {{"--folder", "null"}, Fail, NoMenu},
+        {{"--foreground", "CabinetWClass"}, Fail, NoMenu},
+        {{"--foreground", "ExploreWClass"}, Fail, NoMenu},
+        {{"--foreground", "#32770"}, Fail, NoMenu},
+        {{"--foreground", "cabinetwclass"}, Ok, SixIds}, // compared with case
+        {{"--foreground", "Progman"}, Ok, SixIds},
+        // Without an accepted Initialize there is no data folder to build the menu from.
+        {{"--folder", "skip"}, "skipped", "0x8000FFFF"},
     };
     for (const TPlayer& player : PlayersOfThisPrefix()) {
         for (const auto& c : cases) {
@@ -109,8 +114,8 @@ TEST_F(ShellExt, InitializeOffersTheMenuOnlyForTheDesktopOutsideFolderWindowsAnd
                 ASSERT_EQ(result["foreground"], c.Arguments[1])
                     << "the window did not come to the foreground";
             }
-            EXPECT_EQ(result["init"], c.Expected);
-            EXPECT_EQ(result["query"], c.Expected == Ok ? "0x00000006" : "<none>");
+            EXPECT_EQ(result["init"], c.Init);
+            EXPECT_EQ(result["query"], c.Query);
         }
     }
 }

@@ -1,7 +1,7 @@
 // The shell player: plays the Windows shell towards Kavrilon's shell extension, as the shell does,
 // and prints what it sees as "name=value" lines for the tests.
 //
-//   kv-shell-player menu [--folder desktop|other|null] [--foreground CLASS] [--index N] [--first N]
+//   kv-shell-player menu [--folder desktop|other|null|skip] [--foreground CLASS] [--index N] [--first N]
 //                        [--flags N] [--invoke OFFSET | --verb TEXT]
 //       CoCreateInstance by class id through the registry, IShellExtInit::Initialize with the folder,
 //       IContextMenu::QueryContextMenu on a menu holding "A", "B" and "C", the resulting menu item by
@@ -181,8 +181,14 @@ int PlayMenu(int argc, char** argv) {
     } else if (folder == "null") {
         folderList = nullptr;
     }
-    result = init->Initialize(folderList, nullptr, nullptr);
-    Print("init", Hex(result));
+    // "skip": the menu is asked for without Initialize.
+    if (folder == "skip") {
+        result = S_OK;
+        Print("init", "skipped");
+    } else {
+        result = init->Initialize(folderList, nullptr, nullptr);
+        Print("init", Hex(result));
+    }
     CoTaskMemFree(otherFolder);
     if (foreground != nullptr) {
         DestroyWindow(foreground);
