@@ -18,6 +18,7 @@
 #include "SetupDriver.h"
 #include "ShellExtRegistry.h"
 #include "TestEnvironment.h"
+#include "TrayInstance.h"
 
 namespace {
 
@@ -90,10 +91,9 @@ protected:
     // Starts the installed program as the tray application and waits for its window.
     void StartTray() {
         ASSERT_TRUE(tray_.Start(InstallFolder() + MainProgramFileName, {"/nosplash"}));
-        for (int i = 0; i < 200 && FindWindowA(TrayWindowClassName, TrayWindowTitle) == nullptr; ++i) {
-            Sleep(50);
-        }
-        ASSERT_NE(FindWindowA(TrayWindowClassName, TrayWindowTitle), nullptr) << "no tray window";
+        ASSERT_TRUE(
+            WaitUntil([] { return FindWindowA(TrayWindowClassName, TrayWindowTitle) != nullptr; }, 10000))
+            << "no tray window";
     }
 
     static void ExpectInstalledFiles() {
