@@ -211,11 +211,19 @@ TEST_F(Setup, InstallingOverAnInstallationKeepsTheUsersSettingsAndLayouts) {
     RegDeleteValueA(run, AutostartValueName);
     RegCloseKey(run);
     StartTray();
+    // Explorer keeps the shell extension it loaded open, as this process does now.
+    HMODULE inUse =
+        LoadLibraryExA((InstallFolder() + ShellExtFileName).c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+    ASSERT_NE(inUse, nullptr);
 
     InstallSilently();
 
+    FreeLibrary(inUse);
     EXPECT_TRUE(tray_.Wait(5000)) << "the tray application still runs";
     ExpectInstalledFiles();
+    // The copy in use was moved aside, to be deleted at the next restart.
+    EXPECT_EQ(FolderEntries(InstallFolder()).size(), InstalledFiles().size() + 1)
+        << ::testing::PrintToString(FolderEntries(InstallFolder()));
     EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, UninstallKeyPath, "DisplayVersion"), KV_VERSION_TEXT);
     EXPECT_EQ(RunValue(), "<missing>");
     ExpectShellExtension(true);

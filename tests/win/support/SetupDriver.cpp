@@ -108,9 +108,13 @@ bool DrivePages(DWORD pid, const std::map<std::string, bool>& choices, TWizardSt
         if (window.ClassName != "#32770" || !window.Visible) {
             continue;
         }
-        // The wizard has a header (its title control) and holds the current page as a child
-        // dialog, which is missing for a moment between two pages; a message box has neither.
+        // The wizard has a header (its title control) and shows the current page as a child dialog,
+        // which is missing or still hidden (while its controls are made) for a moment between two
+        // pages; a message box has neither.
         HWND page = FindWindowExA(window.Window, nullptr, "#32770", nullptr);
+        while (page != nullptr && !IsWindowVisible(page)) {
+            page = FindWindowExA(window.Window, page, "#32770", nullptr);
+        }
         if (GetDlgItem(window.Window, WizardHeaderTitleId) != nullptr) {
             if (page == nullptr) {
                 continue;
