@@ -47,6 +47,13 @@ inline constexpr const char* ShellExtThreadingModel = "Apartment";
 // Custom value of the in-process server key: the main program's full path.
 inline constexpr const char* ExeLocationValueName = "ExeLocation";
 
+// The installed program: its entry under Add/Remove Programs (below HKEY_LOCAL_MACHINE), the
+// publisher shown there, the uninstaller beside the programs and the Start-menu shortcut.
+inline constexpr const char* UninstallKeyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kavrilon";
+inline constexpr const char* PublisherName = "Quellwyn";
+inline constexpr const char* UninstallerFileName = "Uninstall.exe";
+inline constexpr const char* StartMenuShortcutName = "Kavrilon.lnk";
+
 // Private messages of the tray window: the tray icon's callback (lParam carries the mouse message)
 // and the request to ask the first-run question.
 inline constexpr unsigned TrayCallbackMessage = 0x500;
