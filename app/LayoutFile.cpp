@@ -206,7 +206,11 @@ int32_t ReadLayoutFile(const std::string& path) {
 }
 
 bool FindLayoutEntry(std::string_view caption, TLayoutPoint& point) {
-    for (TItemProp& entry : LayoutEntries) {
+    return TakeLayoutEntry(LayoutEntries, caption, point);
+}
+
+bool TakeLayoutEntry(std::vector<TItemProp>& entries, std::string_view caption, TLayoutPoint& point) {
+    for (TItemProp& entry : entries) {
         if (!entry.Matched && entry.Caption == caption) {
             entry.Matched = true;
             point.X = entry.X;

@@ -63,6 +63,8 @@ struct TLayoutPoint {
 // it Matched, stores its position in `point` and returns true. Without such an entry returns false
 // and leaves `point` alone. So the k-th icon bearing a caption receives the k-th entry with it.
 bool FindLayoutEntry(std::string_view caption, TLayoutPoint& point);
+// The same lookup over any table of entries.
+bool TakeLayoutEntry(std::vector<TItemProp>& entries, std::string_view caption, TLayoutPoint& point);
 
 // Writing side. Every line comes with its CR LF end.
 
