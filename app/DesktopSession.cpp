@@ -93,6 +93,14 @@ TDesktopStatus ReadDesktop(TDesktopSession& session, TDesktopCapture& capture, b
     return AfterMessages(session);
 }
 
+TDesktopStatus RestoreAutoArrange(TDesktopSession& session) {
+    if (session.AutoArrangeSwitchedOff) {
+        session.AutoArrangeSwitchedOff = false;
+        return SendDesktopCommand(session, AutoArrangeCommand);
+    }
+    return session.Status;
+}
+
 TDesktopStatus MoveDesktopIcons(TDesktopSession& session, const std::vector<TIconMove>& moves) {
     if (session.Status != TDesktopStatus::Ready || moves.empty()) {
         return session.Status;

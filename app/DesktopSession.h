@@ -47,6 +47,9 @@ void CloseDesktopSession(TDesktopSession& session);
 // the session closes), so that no icon moves while the icons are read.
 TDesktopStatus ReadDesktop(TDesktopSession& session, TDesktopCapture& capture, bool autoArrangeOff = false);
 
+// Switches auto-arrange on again right away where ReadDesktop switched it off.
+TDesktopStatus RestoreAutoArrange(TDesktopSession& session);
+
 // Moves the icons of a reading of this session, all in one batch: through the folder view in one
 // call, or with the list view's repainting held off and one repaint at the end.
 TDesktopStatus MoveDesktopIcons(TDesktopSession& session, const std::vector<TIconMove>& moves);

@@ -114,11 +114,24 @@ bool DisplayName(IShellFolder* folder, PCUITEMID_CHILD item, std::string& captio
     return true;
 }
 
+// Only from Windows 8 on (reported as 6.2 or later) can the shell keep positions set with list-view
+// messages out of its bookkeeping (Windows 10 1809 and later do). Before that the messages work and
+// stick, and asking the shell windows for the desktop costs more than the whole reading.
+bool ShellNeedsFolderView() {
+    OSVERSIONINFOA version;
+    std::memset(&version, 0, sizeof version);
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!IsNTPlatform || !GetVersionExA(&version)) {
+        return false;
+    }
+    return version.dwMajorVersion > 6 || (version.dwMajorVersion == 6 && version.dwMinorVersion >= 2);
+}
+
 } // namespace
 
 bool OpenFolderView(TDesktopSession& session) {
     CloseFolderView(session);
-    if (!IsNTPlatform) {
+    if (!ShellNeedsFolderView()) {
         return false;
     }
     TComPtr<IShellView> view;

@@ -9,7 +9,8 @@
 #include "DesktopCapture.h"
 #include "DesktopSession.h"
 
-// Reaches the IFolderView of the view that LocateDesktop found and takes its items in view order.
+// Reaches the IFolderView of the view that LocateDesktop found and takes its items in view order,
+// on Windows 8 and later (before that, positions set with list-view messages stick).
 // Only a view that is the same window as DefViewWindow, lists as many items as the list view and
 // answers GetItemPosition is taken; otherwise the session keeps no folder view (false).
 bool OpenFolderView(TDesktopSession& session);

@@ -39,6 +39,17 @@ bool SendToShell(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESUL
 
 namespace {
 
+// The NT branch's memory functions, looked up at run time: Windows 95, 98 and Me lack them, and a
+// missing import would stop the program from loading there at all.
+using TVirtualAllocEx = LPVOID(WINAPI*)(HANDLE process, LPVOID address, SIZE_T size, DWORD type,
+                                        DWORD protect);
+using TVirtualFreeEx = BOOL(WINAPI*)(HANDLE process, LPVOID address, SIZE_T size, DWORD type);
+
+FARPROC Kernel32Function(const char* name) {
+    const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    return kernel == nullptr ? nullptr : GetProcAddress(kernel, name);
+}
+
 uint8_t* SharedBytes() {
     return static_cast<uint8_t*>(SharedBuffer);
 }
@@ -52,7 +63,11 @@ uint32_t SharedBufferAddress() {
 void AllocSharedBuffer() {
     SharedBuffer = nullptr;
     if (IsNTPlatform) {
-        SharedBuffer = VirtualAllocEx(ShellProcess, nullptr, SharedBufferSize, MEM_COMMIT, PAGE_READWRITE);
+        const auto allocate =
+            reinterpret_cast<TVirtualAllocEx>(reinterpret_cast<void*>(Kernel32Function("VirtualAllocEx")));
+        if (allocate != nullptr) {
+            SharedBuffer = allocate(ShellProcess, nullptr, SharedBufferSize, MEM_COMMIT, PAGE_READWRITE);
+        }
         return;
     }
     SharedMapping =
@@ -72,7 +87,11 @@ void FreeSharedBuffer() {
         return;
     }
     if (IsNTPlatform) {
-        VirtualFreeEx(ShellProcess, SharedBuffer, 0, MEM_RELEASE);
+        const auto release =
+            reinterpret_cast<TVirtualFreeEx>(reinterpret_cast<void*>(Kernel32Function("VirtualFreeEx")));
+        if (release != nullptr) {
+            release(ShellProcess, SharedBuffer, 0, MEM_RELEASE);
+        }
     } else {
         UnmapViewOfFile(SharedBuffer);
         CloseHandle(SharedMapping);

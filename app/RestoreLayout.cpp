@@ -63,8 +63,10 @@ TDesktopStatus ApplyLayout(TDesktopSession& session, const TDesktopCapture& capt
         SetWindowPos(GetParent(DefViewWindow), nullptr, view.left, view.top, view.right - view.left,
                      view.bottom - view.top, SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
     }
-    // After a change of the icon size the view may have moved icons: every listed icon is placed.
-    MoveDesktopIcons(session, PlanRestoreMoves(capture, layout.Entries, ChangesIconSize()));
+    // After a change of the icon size, or with auto-arrange on at the reading, the view may have
+    // moved icons since: every listed icon is placed.
+    MoveDesktopIcons(session,
+                     PlanRestoreMoves(capture, layout.Entries, ChangesIconSize() || capture.AutoArrange));
     if (IsXPOrLater && layout.Grid) {
         SendDesktopCommand(session, AlignToGridCommand);
     }
@@ -227,7 +229,10 @@ void RestoreAction(int kind, const std::string& backupId) {
         TDesktopSessionGuard guard(session);
         TDesktopCapture capture;
         if (OpenDesktopSession(session) == TDesktopStatus::Ready) {
-            ReadDesktop(session, capture);
+            // The reading for the undo backup is a save: on the Vista family auto-arrange is off
+            // while the icons are read, and on again afterwards, before the restore itself.
+            ReadDesktop(session, capture, userRestore && IsVistaFamily);
+            RestoreAutoArrange(session);
         }
         if (session.Status == TDesktopStatus::Ready) {
             hadGrid = capture.Grid;
