@@ -89,19 +89,13 @@ bool ReadBytes(std::FILE* file, size_t limit, std::string& bytes) {
     return true;
 }
 
-// The size of an open file; false when it cannot be told.
+// The size of an open file; false when it cannot be told. A file beyond the range of `long` (2 GB)
+// cannot be told and is refused with the rest of the files that are too large.
 bool FileSize(std::FILE* file, uint64_t& size) {
-#ifdef _WIN32
-    if (_fseeki64(file, 0, SEEK_END) != 0) {
+    if (std::fseek(file, 0, SEEK_END) != 0) {
         return false;
     }
-    const int64_t end = _ftelli64(file);
-#else
-    if (fseeko(file, 0, SEEK_END) != 0) {
-        return false;
-    }
-    const int64_t end = ftello(file);
-#endif
+    const long end = std::ftell(file);
     if (end < 0 || std::fseek(file, 0, SEEK_SET) != 0) {
         return false;
     }

@@ -262,7 +262,11 @@ void RestoreAction(int kind, const std::string& backupId) {
         outcome = RestoreFile(path);
     }
     if (!ReportRestore(outcome, path)) {
-        DeleteUndoBackup(undoPath);
+        // A shell that stopped answering may have taken some of the moves: the undo backup then
+        // keeps the arrangement before them. Otherwise nothing moved and it is not needed.
+        if (outcome.Status != TDesktopStatus::NotResponding) {
+            DeleteUndoBackup(undoPath);
+        }
         return;
     }
 

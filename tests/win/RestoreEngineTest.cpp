@@ -95,7 +95,7 @@ TEST_F(RestoreEngine, AHungDesktopEndsSaveAndRestoreWithoutWaitingAndRedrawsOnce
     EXPECT_EQ(Answer(restore, {IDOK}), std::vector<std::string>{NotResponding});
     EXPECT_EQ(restore.ExitCode(), 2u);
     EXPECT_TRUE(stillHung());
-    EXPECT_TRUE(BackupFiles().empty()) << "the undo backup of a restore given up is removed";
+    EXPECT_EQ(BackupFiles().size(), 1u) << "a restore given up half-way keeps its undo backup";
     // Once the host answers again, its view repaints (WM_SETREDRAW TRUE shows it again).
     ASSERT_TRUE(WaitForHost());
     DesktopHostState state;
@@ -273,6 +273,24 @@ TEST_F(RestoreEngine, AFailedUndoBackupAsksWhetherToRestoreAnyway) {
     // Without DLG the restore goes on without the backup.
     EXPECT_EQ(RunKavrilon({"/r"}).ExitCode, 0u);
     EXPECT_EQ(CurrentPlaces(host_)[0], (TPlace{40, 30}));
+}
+
+TEST_F(RestoreEngine, PortableModeAsksBeforeSavingWhateverQuerySaveSays) {
+    Start();
+    const std::string folder = MakeTempFolder("portable");
+    const std::string copy = folder + "Kavrilon.exe";
+    ASSERT_TRUE(CopyFileA(KavrilonExePath().c_str(), copy.c_str(), FALSE));
+    ASSERT_TRUE(WriteFileBytes(folder + "Options.ini", "[Opt]\r\nQuerySave=0\r\n"));
+    TChildProcess run;
+    ASSERT_TRUE(run.Start(copy, {"/port", "/dlg", "/s"}));
+    HWND question = WaitForDialog(run.Pid(), 15000);
+    ASSERT_NE(question, nullptr);
+    EXPECT_EQ(ReadDialog(question).Text,
+              "Do you want to save this icon layout as primary layout for " + DisplayResolutionKey() + "?");
+    ASSERT_TRUE(PressDialogButton(question, IDNO));
+    ASSERT_TRUE(run.Wait(20000));
+    EXPECT_FALSE(IsFolder(folder + "Layouts")) << "No saves nothing";
+    RemoveTree(folder);
 }
 
 TEST_F(RestoreEngine, FromWindows8OnAViewWithoutPositionsInterfaceFallsBackToTheListView) {
