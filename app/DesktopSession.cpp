@@ -9,8 +9,6 @@
 
 namespace {
 
-bool UsedFolderView = false;
-
 TDesktopStatus Failed(TDesktopSession& session, TDesktopStatus status) {
     session.Status = status;
     return status;
@@ -76,8 +74,7 @@ TDesktopStatus ReadDesktop(TDesktopSession& session, TDesktopCapture& capture, b
     if (AfterMessages(session) != TDesktopStatus::Ready) {
         return session.Status;
     }
-    UsedFolderView = session.FolderView != nullptr && ReadFolderViewIcons(session, capture.Icons);
-    if (UsedFolderView) {
+    if (session.FolderView != nullptr && ReadFolderViewIcons(session, capture.Icons)) {
         return session.Status;
     }
     CloseFolderView(session);
@@ -131,10 +128,6 @@ TDesktopStatus SendDesktopCommand(TDesktopSession& session, uint16_t commandId) 
     }
     SendViewCommand(commandId);
     return AfterMessages(session);
-}
-
-bool LastSessionUsedFolderView() {
-    return UsedFolderView;
 }
 
 TDesktopStatus CaptureDesktop(TDesktopCapture& capture, bool autoArrangeOff) {

@@ -57,9 +57,6 @@ TDesktopStatus MoveDesktopIcons(TDesktopSession& session, const std::vector<TIco
 // Sends a shell view command (auto-arrange, align-to-grid, icon size).
 TDesktopStatus SendDesktopCommand(TDesktopSession& session, uint16_t commandId);
 
-// Whether the icons were read and moved through the folder view in the last session that read them.
-bool LastSessionUsedFolderView();
-
 // Opens a session, reads the desktop and closes the session again.
 TDesktopStatus CaptureDesktop(TDesktopCapture& capture, bool autoArrangeOff);
 
