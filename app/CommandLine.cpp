@@ -54,7 +54,7 @@ void Perform(const TVerbCall& call) {
         break;
     case TVerb::RestoreBackup:
         SelectedBackupId = call.Argument;
-        if (SelectedBackupId.size() == BackupIdLength) {
+        if (IsValidBackupId(SelectedBackupId)) {
             RunAction(RestoreSelectedBackupAction);
         }
         break;

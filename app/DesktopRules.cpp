@@ -1,8 +1,16 @@
 #include "DesktopRules.h"
 
+#include <limits>
+
 namespace {
 
 constexpr std::string_view WorkerPrefix = "Worker";
+
+int32_t ClampToInt32(int64_t value) {
+    constexpr int64_t lowest = std::numeric_limits<int32_t>::min();
+    constexpr int64_t highest = std::numeric_limits<int32_t>::max();
+    return static_cast<int32_t>(value < lowest ? lowest : (value > highest ? highest : value));
+}
 
 } // namespace
 
@@ -27,7 +35,15 @@ TScreenRect VirtualScreenFromMetrics(int32_t left, int32_t top, int32_t width, i
     TScreenRect rect;
     rect.Left = left;
     rect.Top = top;
-    rect.Right = left + width;
-    rect.Bottom = top + height;
+    rect.Right = ClampToInt32(int64_t{left} + width);
+    rect.Bottom = ClampToInt32(int64_t{top} + height);
     return rect;
+}
+
+int32_t ViewToLayoutCoordinate(int32_t viewPosition, int32_t origin) {
+    return ClampToInt32(int64_t{viewPosition} + origin);
+}
+
+int32_t LayoutToViewCoordinate(int32_t stored, int32_t origin) {
+    return ClampToInt32(int64_t{stored} - origin);
 }

@@ -25,3 +25,10 @@ struct TScreenRect {
 // part is 0 is replaced whole by the primary screen's size.
 TScreenRect VirtualScreenFromMetrics(int32_t left, int32_t top, int32_t width, int32_t height,
                                      int32_t screenWidth, int32_t screenHeight);
+
+// A layout file holds virtual-screen coordinates, the view item positions relative to the virtual
+// screen's origin (left, top), which is negative when a monitor lies left of or above the primary
+// one. Both conversions are computed in 64 bits and clamped to the signed 32-bit range, so that
+// values near the limits never wrap around to the other end of the screen.
+int32_t ViewToLayoutCoordinate(int32_t viewPosition, int32_t origin);
+int32_t LayoutToViewCoordinate(int32_t stored, int32_t origin);

@@ -13,8 +13,42 @@ static_assert(sizeof(void*) == 4, "the transfer records hold 32-bit addresses");
 
 void* SharedBuffer = nullptr;
 HANDLE SharedMapping = nullptr;
+bool ShellNotResponding = false;
+
+void ResetShellTimeout() {
+    ShellNotResponding = false;
+}
+
+bool SendToShell(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result, bool wide) {
+    result = 0;
+    if (ShellNotResponding) {
+        return false;
+    }
+    DWORD_PTR answer = 0;
+    const UINT flags = SMTO_ABORTIFHUNG | SMTO_NORMAL;
+    const LRESULT sent =
+        wide ? SendMessageTimeoutW(window, message, wParam, lParam, flags, ShellTimeoutMs, &answer)
+             : SendMessageTimeoutA(window, message, wParam, lParam, flags, ShellTimeoutMs, &answer);
+    if (sent == 0) {
+        ShellNotResponding = true;
+        return false;
+    }
+    result = static_cast<LRESULT>(answer);
+    return true;
+}
 
 namespace {
+
+// The NT branch's memory functions, looked up at run time: Windows 95, 98 and Me lack them, and a
+// missing import would stop the program from loading there at all.
+using TVirtualAllocEx = LPVOID(WINAPI*)(HANDLE process, LPVOID address, SIZE_T size, DWORD type,
+                                        DWORD protect);
+using TVirtualFreeEx = BOOL(WINAPI*)(HANDLE process, LPVOID address, SIZE_T size, DWORD type);
+
+FARPROC Kernel32Function(const char* name) {
+    const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    return kernel == nullptr ? nullptr : GetProcAddress(kernel, name);
+}
 
 uint8_t* SharedBytes() {
     return static_cast<uint8_t*>(SharedBuffer);
@@ -29,7 +63,11 @@ uint32_t SharedBufferAddress() {
 void AllocSharedBuffer() {
     SharedBuffer = nullptr;
     if (IsNTPlatform) {
-        SharedBuffer = VirtualAllocEx(ShellProcess, nullptr, SharedBufferSize, MEM_COMMIT, PAGE_READWRITE);
+        const auto allocate =
+            reinterpret_cast<TVirtualAllocEx>(reinterpret_cast<void*>(Kernel32Function("VirtualAllocEx")));
+        if (allocate != nullptr) {
+            SharedBuffer = allocate(ShellProcess, nullptr, SharedBufferSize, MEM_COMMIT, PAGE_READWRITE);
+        }
         return;
     }
     SharedMapping =
@@ -49,7 +87,11 @@ void FreeSharedBuffer() {
         return;
     }
     if (IsNTPlatform) {
-        VirtualFreeEx(ShellProcess, SharedBuffer, 0, MEM_RELEASE);
+        const auto release =
+            reinterpret_cast<TVirtualFreeEx>(reinterpret_cast<void*>(Kernel32Function("VirtualFreeEx")));
+        if (release != nullptr) {
+            release(ShellProcess, SharedBuffer, 0, MEM_RELEASE);
+        }
     } else {
         UnmapViewOfFile(SharedBuffer);
         CloseHandle(SharedMapping);
@@ -72,15 +114,18 @@ bool ReadIconItem(int32_t index, TItemProp& item) {
 
     const WPARAM itemIndex = static_cast<WPARAM>(index);
     const LPARAM itemAddress = reinterpret_cast<LPARAM>(SharedBytes() + layout.ItemOffset);
-    const LRESULT copied = kind == TRecordKind::Ansi
-                               ? SendMessageA(DesktopListView, LVM_GETITEMTEXTA, itemIndex, itemAddress)
-                               : SendMessageW(DesktopListView, LVM_GETITEMTEXTW, itemIndex, itemAddress);
-    if (copied == 0) {
+    LRESULT copied = 0;
+    const bool wide = kind != TRecordKind::Ansi;
+    if (!SendToShell(DesktopListView, wide ? LVM_GETITEMTEXTW : LVM_GETITEMTEXTA, itemIndex, itemAddress,
+                     copied, wide) ||
+        copied == 0) {
         // Also an icon with an empty caption: it cannot be told apart from the others.
         return false;
     }
     const LPARAM pointAddress = reinterpret_cast<LPARAM>(SharedBytes() + layout.PointOffset);
-    if (!SendMessageA(DesktopListView, LVM_GETITEMPOSITION, itemIndex, pointAddress)) {
+    LRESULT positioned = 0;
+    if (!SendToShell(DesktopListView, LVM_GETITEMPOSITION, itemIndex, pointAddress, positioned) ||
+        !positioned) {
         return false;
     }
     // A failed read would leave the record as it was built, an empty caption at (0, 0): that is
@@ -97,23 +142,43 @@ bool ReadIconItem(int32_t index, TItemProp& item) {
 }
 
 int32_t DesktopItemCount() {
-    return static_cast<int32_t>(SendMessageA(DesktopListView, LVM_GETITEMCOUNT, 0, 0));
+    LRESULT count = 0;
+    SendToShell(DesktopListView, LVM_GETITEMCOUNT, 0, 0, count);
+    return static_cast<int32_t>(count);
 }
 
 bool SetIconPosition(int32_t index, int32_t x, int32_t y) {
-    return SendMessageA(DesktopListView, LVM_SETITEMPOSITION, static_cast<WPARAM>(index),
-                        MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y))) != FALSE;
+    LRESULT moved = 0;
+    return SendToShell(DesktopListView, LVM_SETITEMPOSITION, static_cast<WPARAM>(index),
+                       MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)), moved) &&
+           moved != FALSE;
+}
+
+bool SetDesktopRedraw(bool on) {
+    if (!on) {
+        LRESULT ignored = 0;
+        return SendToShell(DesktopListView, WM_SETREDRAW, FALSE, 0, ignored);
+    }
+    // Queued rather than sent, so that it reaches a shell that hangs right now once it answers again;
+    // a shell that answers handles it before the repaint, which comes last among its messages.
+    const bool queued = SendNotifyMessageA(DesktopListView, WM_SETREDRAW, TRUE, 0) != FALSE;
+    RedrawWindow(DesktopListView, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    return queued;
 }
 
 uint32_t DesktopExtendedStyle() {
-    return static_cast<uint32_t>(SendMessageA(DesktopListView, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
+    LRESULT style = 0;
+    SendToShell(DesktopListView, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0, style);
+    return static_cast<uint32_t>(style);
 }
 
 uint32_t DesktopWindowStyle() {
     return static_cast<uint32_t>(GetWindowLongA(DesktopListView, GWL_STYLE));
 }
 
-void SendViewCommand(uint16_t commandId) {
-    SendMessageA(ProgmanWindow, WM_COMMAND, commandId, 0);
+bool SendViewCommand(uint16_t commandId) {
+    LRESULT ignored = 0;
+    const bool sent = SendToShell(ProgmanWindow, WM_COMMAND, commandId, 0, ignored);
     Sleep(0);
+    return sent;
 }

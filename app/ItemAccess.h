@@ -11,6 +11,20 @@
 
 #include "ItemProp.h"
 
+// How long a message to the shell's windows may take. A shell that is merely busy answers well
+// within it; a hung one makes the operation give up instead of hanging with it.
+inline constexpr UINT ShellTimeoutMs = 3000;
+
+// Set when a message to the shell's windows was not answered within ShellTimeoutMs (or could not be
+// delivered). From then on no further message is sent until ResetShellTimeout, so that a hung shell
+// costs one timeout rather than one per icon. Every desktop session starts with it reset.
+extern bool ShellNotResponding;
+void ResetShellTimeout();
+
+// Sends a message to a window of the shell with the timeout; false when it was not answered (and
+// ShellNotResponding is then set). `wide` sends the wide form of the message.
+bool SendToShell(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result, bool wide = false);
+
 // Start of the buffer of SharedBufferSize bytes that the shell's process reads and writes, at the
 // same address in both processes' eyes; null when none is allocated.
 extern void* SharedBuffer;
@@ -33,9 +47,13 @@ bool ReadIconItem(int32_t index, TItemProp& item);
 int32_t DesktopItemCount();
 // Moves an icon; each coordinate is cut to 16 bits on the way (MAKELPARAM).
 bool SetIconPosition(int32_t index, int32_t x, int32_t y);
+// Holds off (false) or allows (true) the list view's repainting (WM_SETREDRAW). Allowing it again
+// also invalidates the view, so that it repaints once. Never waits for a shell that does not answer:
+// the messages are then queued for when it answers again.
+bool SetDesktopRedraw(bool on);
 // LVM_GETEXTENDEDLISTVIEWSTYLE of the desktop list view (LVS_EX_SNAPTOGRID: align to grid).
 uint32_t DesktopExtendedStyle();
 // GWL_STYLE of the desktop list view (LVS_AUTOARRANGE: auto arrange).
 uint32_t DesktopWindowStyle();
 // Sends a shell view command to the Progman window as WM_COMMAND and yields the processor.
-void SendViewCommand(uint16_t commandId);
+bool SendViewCommand(uint16_t commandId);

@@ -19,7 +19,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     try {
         return RunKavrilon(arguments);
     } catch (...) {
-        // Nothing may escape into the system's start-up code; the exit code reached so far stands.
-        return ExitCode;
+        // Nothing may escape into the system's start-up code. What was cut short (in practice an
+        // allocation that failed) never counts as a success.
+        return ExitCode == ExitSuccess ? ExitLayoutFileError : ExitCode;
     }
 }

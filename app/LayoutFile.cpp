@@ -1,9 +1,10 @@
 #include "LayoutFile.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <new>
 
-#include "ExitCodes.h"
 #include "NumberConversion.h"
 
 std::vector<TItemProp> LayoutEntries;
@@ -71,39 +72,64 @@ bool TakeNumber(std::string_view& rest, int32_t& value) {
 struct TFileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
+using TFilePtr = std::unique_ptr<std::FILE, TFileCloser>;
 
-// All bytes of a file; false when it cannot be opened or a read fails.
-bool ReadAllBytes(const std::string& path, std::string& bytes) {
-    std::unique_ptr<std::FILE, TFileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
-        return false;
-    }
+// Reads up to `limit` bytes from the current position; false when a read fails.
+bool ReadBytes(std::FILE* file, size_t limit, std::string& bytes) {
     bytes.clear();
     char buffer[16384];
-    for (;;) {
-        const size_t count = std::fread(buffer, 1, sizeof buffer, file.get());
+    while (bytes.size() < limit) {
+        const size_t wanted = std::min(sizeof buffer, limit - bytes.size());
+        const size_t count = std::fread(buffer, 1, wanted, file);
         bytes.append(buffer, count);
-        if (count < sizeof buffer) {
-            return std::ferror(file.get()) == 0;
+        if (count < wanted) {
+            return std::ferror(file) == 0;
         }
     }
+    return true;
+}
+
+// The size of an open file; false when it cannot be told. A file beyond the range of `long` (2 GB)
+// cannot be told and is refused with the rest of the files that are too large.
+bool FileSize(std::FILE* file, uint64_t& size) {
+    if (std::fseek(file, 0, SEEK_END) != 0) {
+        return false;
+    }
+    const long end = std::ftell(file);
+    if (end < 0 || std::fseek(file, 0, SEEK_SET) != 0) {
+        return false;
+    }
+    size = static_cast<uint64_t>(end);
+    return true;
+}
+
+// The first line as the reader sees it: up to the first LF, every CR dropped.
+std::string FirstLineOf(std::string_view bytes) {
+    TLineReader reader(bytes);
+    return reader.AtEnd() ? std::string() : reader.Next();
 }
 
 } // namespace
 
-int32_t ReadLayoutBytes(std::string_view bytes) {
-    TLineReader reader(bytes);
-    if (reader.AtEnd()) {
+int32_t LayoutSignatureCode(std::string_view start) {
+    if (start.empty()) {
         return LayoutFileEmpty;
     }
-    const std::string firstLine = reader.Next();
+    const std::string firstLine = FirstLineOf(start.substr(0, LayoutSignatureBytes));
     std::string_view first = firstLine;
     if (first.substr(0, ByteOrderMark.size()) == ByteOrderMark) {
         first.remove_prefix(ByteOrderMark.size());
     }
-    if (first.substr(0, Signature.size()) != Signature) {
-        return LayoutWrongSignature;
+    return first.substr(0, Signature.size()) == Signature ? LayoutReadComplete : LayoutWrongSignature;
+}
+
+int32_t ReadLayoutBytes(std::string_view bytes) {
+    const int32_t signature = LayoutSignatureCode(bytes);
+    if (signature != LayoutReadComplete) {
+        return signature;
     }
+    TLineReader reader(bytes);
+    reader.Next();
 
     // First pass: the grid flag and the number of entry lines.
     LayoutHasGrid = false;
@@ -142,16 +168,43 @@ int32_t ReadLayoutBytes(std::string_view bytes) {
 }
 
 int32_t ReadLayoutFile(const std::string& path) {
-    std::string bytes;
-    if (!ReadAllBytes(path, bytes)) {
-        ExitCode = ExitLayoutFileError;
+    TFilePtr file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
         return LayoutReadError;
     }
-    return ReadLayoutBytes(bytes);
+    // The signature is checked on the first bytes, before anything else is read: a file that is
+    // no layout is refused however large it is.
+    std::string bytes;
+    if (!ReadBytes(file.get(), LayoutSignatureBytes, bytes)) {
+        return LayoutReadError;
+    }
+    const int32_t signature = LayoutSignatureCode(bytes);
+    if (signature != LayoutReadComplete) {
+        return signature;
+    }
+    uint64_t size = 0;
+    if (!FileSize(file.get(), size) || size > MaxLayoutFileBytes) {
+        return LayoutReadError;
+    }
+    try {
+        if (!ReadBytes(file.get(), static_cast<size_t>(size) + 1, bytes)) {
+            return LayoutReadError;
+        }
+        return ReadLayoutBytes(bytes);
+    } catch (const std::bad_alloc&) {
+        // Not enough memory for the file or its entries: as unreadable as a failed read.
+        LayoutEntries.clear();
+        LayoutEntries.shrink_to_fit();
+        return LayoutReadError;
+    }
 }
 
 bool FindLayoutEntry(std::string_view caption, TLayoutPoint& point) {
-    for (TItemProp& entry : LayoutEntries) {
+    return TakeLayoutEntry(LayoutEntries, caption, point);
+}
+
+bool TakeLayoutEntry(std::vector<TItemProp>& entries, std::string_view caption, TLayoutPoint& point) {
+    for (TItemProp& entry : entries) {
         if (!entry.Matched && entry.Caption == caption) {
             entry.Matched = true;
             point.X = entry.X;

@@ -33,13 +33,25 @@ extern std::vector<TItemProp> LayoutEntries;
 // The layout read last had a line exactly equal to "# Grid".
 extern bool LayoutHasGrid;
 
-// Reads a layout file into LayoutEntries and LayoutHasGrid and returns one of the codes above.
-// Code 4 (the file cannot be opened or read) also sets ExitCode to ExitLayoutFileError; the other
-// codes leave it alone. The path is an 8-bit path as the program uses them everywhere.
+// Layout files larger than this are refused as unreadable (code 4) without being read: a desktop
+// of ten thousand icons with long captions takes well under a megabyte.
+inline constexpr uint64_t MaxLayoutFileBytes = 16u * 1024 * 1024;
+// The bytes at the start of a file in which the signature must stand.
+inline constexpr size_t LayoutSignatureBytes = 4096;
+
+// Reads a layout file into LayoutEntries and LayoutHasGrid and returns one of the codes above. The
+// signature is checked on the first bytes before the rest is read; a file larger than
+// MaxLayoutFileBytes, and a file that does not fit in memory, give code 4. The caller decides what
+// a code means for the exit code (code 4: ExitLayoutFileError). The path is an 8-bit path as the
+// program uses them everywhere.
 int32_t ReadLayoutFile(const std::string& path);
 
 // The same reading over the bytes of a file, without any file access; never returns code 4.
 int32_t ReadLayoutBytes(std::string_view bytes);
+
+// Code 1, 2 or 0 for the start of a file: empty, no signature in its first line (looked for within
+// the first LayoutSignatureBytes bytes), or a signature.
+int32_t LayoutSignatureCode(std::string_view start);
 
 // A stored position.
 struct TLayoutPoint {
@@ -51,6 +63,8 @@ struct TLayoutPoint {
 // it Matched, stores its position in `point` and returns true. Without such an entry returns false
 // and leaves `point` alone. So the k-th icon bearing a caption receives the k-th entry with it.
 bool FindLayoutEntry(std::string_view caption, TLayoutPoint& point);
+// The same lookup over any table of entries.
+bool TakeLayoutEntry(std::vector<TItemProp>& entries, std::string_view caption, TLayoutPoint& point);
 
 // Writing side. Every line comes with its CR LF end.
 

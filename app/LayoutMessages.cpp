@@ -15,6 +15,22 @@ void ShowDesktopNotFound() {
     AppMessageBox(OwnerWindow, text, ErrorCaption(), MB_ICONHAND, false);
 }
 
+void ShowDesktopNotResponding() {
+    AppMessageBox(OwnerWindow,
+                  LangPick("Der Desktop antwortet nicht!\r\nDie Aktion wurde abgebrochen.",
+                           "The desktop does not respond!\r\nThe action was cancelled."),
+                  ErrorCaption(), MB_ICONHAND, false);
+}
+
+void ShowUndoFailed(const std::string& path) {
+    AppMessageBox(OwnerWindow,
+                  LangPick("Das vorherige Layout konnte nicht wiederhergestellt werden.\rEs bleibt als "
+                           "Backup erhalten:\r\r",
+                           "The previous layout could not be put back.\rIt is kept as a backup:\r\r") +
+                      path,
+                  ErrorCaption(), MB_ICONHAND, false);
+}
+
 void ShowLayoutReadError(int32_t code, const std::string& path) {
     std::string kind;
     if (code >= 1 && code <= 3) {

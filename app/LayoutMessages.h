@@ -8,6 +8,12 @@
 // the message box's silent mode.
 void ShowDesktopNotFound();
 
+// The shell did not answer in time: the action was given up.
+void ShowDesktopNotResponding();
+
+// Putting the previous arrangement back failed: its undo backup is kept at `path`.
+void ShowUndoFailed(const std::string& path);
+
 // Why a layout file could not be read: a corrupt file (codes 1 to 3) or an I/O error (code 4).
 void ShowLayoutReadError(int32_t code, const std::string& path);
 

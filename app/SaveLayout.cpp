@@ -1,43 +1,40 @@
 // Capturing the desktop into a layout file, the save-primary action, and the comparisons of the
-// desktop with stored layouts.
+// desktop with stored layouts. Every action reads the desktop once; the messages come only after
+// the desktop session is closed, so that no box is ever open while the shell's buffer is held.
 
 #include <windows.h>
-#include <commctrl.h>
 
 #include "Actions.h"
 #include "AppGlobals.h"
 #include "BackupArchive.h"
 #include "DataFolder.h"
 #include "DesktopLocate.h"
-#include "ItemAccess.h"
+#include "DesktopSession.h"
 #include "Language.h"
+#include "LayoutActions.h"
 #include "LayoutFile.h"
 #include "LayoutFileDialogs.h"
+#include "LayoutFileWrite.h"
 #include "LayoutMessages.h"
 #include "MessageBox.h"
 #include "Options.h"
 #include "Paths.h"
 #include "TrayWindow.h"
-#include "WinHandles.h"
 
 namespace {
-
-bool MessagesShown() {
-    return !CommandLineMode || MessagesAllowed;
-}
 
 // The file named on the command line, else the one chosen in the save dialog (empty: cancelled).
 std::string ChooseSaveFile() {
     return CommandLineFile.empty() ? SaveLayoutFileDialog() : CommandLineFile;
 }
 
-std::string TargetPath(int kind, const std::string& key) {
+std::string TargetPath(int kind, const std::string& key, const std::string& chosenFile) {
     switch (kind) {
     case SaveKindPrimary:
         CreateFolderChain(DataFolder + "Layouts\\");
         return PrimaryLayoutPath(DataFolder, key);
     case SaveKindFile:
-        return ChooseSaveFile();
+        return chosenFile;
     case SaveKindUndoBackup:
         CreateFolderChain(BackupFolderPath(DataFolder, key));
         return NewBackupPath(DataFolder, key, 'R', TimeStamp());
@@ -46,102 +43,89 @@ std::string TargetPath(int kind, const std::string& key) {
     }
 }
 
-// Replaces `target` with `content` only once the whole content is on disk: it is written to a new
-// file in the target's folder first, which then takes the target's place. On failure the target is
-// as it was and the new file is gone.
-bool ReplaceFileContent(const std::string& target, const std::string& content) {
-    // A file the user marked read-only is not replaced (Windows refuses to replace it as well).
-    const DWORD attributes = GetFileAttributesA(target.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        return false;
-    }
-    std::string folder = FolderOfPath(target);
-    if (folder.empty()) {
-        folder = ".\\";
-    }
-    char temporary[MAX_PATH + 1] = {};
-    if (GetTempFileNameA(folder.c_str(), "kvl", 0, temporary) == 0) {
-        return false;
-    }
-    bool written = false;
-    {
-        TUniqueFile file(
-            CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (file) {
-            DWORD done = 0;
-            written =
-                WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &done, nullptr) &&
-                done == content.size() && FlushFileBuffers(file.get());
-        }
-    }
-    if (written &&
-        MoveFileExA(temporary, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE) {
-        return true;
-    }
-    DeleteFileA(temporary);
-    return false;
+void ShowSavedNotice(const std::string& key) {
+    const std::string text = FormatFirst(LangPick("Das Icon-Layout f\374r die Aufl\366sung %s wurde als "
+                                                  "Hauptlayout gesichert.",
+                                                  "The icon layout for %s was saved as primary layout."),
+                                         key);
+    AppMessageBox(OwnerWindow, text, TitleCaption(4000), MB_ICONINFORMATION, false);
 }
 
-// Captures every icon that can be read into the text of a layout file.
-std::string CaptureLayout(const std::string& key) {
-    std::string content = LayoutHeaderLines(key, TimeStamp());
-    if ((DesktopExtendedStyle() & LVS_EX_SNAPTOGRID) != 0) {
-        content += LayoutGridLine();
-    }
-    const int32_t count = DesktopItemCount();
-    const TScreenRect origin = GetVirtualScreenRect();
-    TItemProp item;
-    for (int32_t i = 0; i < count; ++i) {
-        // An icon that cannot be read is left out rather than written under another icon's caption.
-        if (ReadIconItem(i, item)) {
-            content += LayoutEntryLine(item.X + origin.Left, item.Y + origin.Top, item.Caption);
-        }
-    }
-    return content;
-}
-
-// Compares the desktop with a layout file. `countsMustMatch` also requires that the layout has
-// exactly one entry per readable icon.
-bool DesktopDiffersFrom(const std::string& path, bool countsMustMatch) {
-    if (!LocateDesktop()) {
-        return true;
-    }
-    AllocSharedBuffer();
-    if (SharedBuffer == nullptr) {
-        return true;
-    }
-    TScopeExit release([] {
-        LayoutEntries.clear();
-        FreeSharedBuffer();
-    });
-    if (ReadLayoutFile(path) != LayoutReadComplete) {
-        return true;
-    }
-    const int32_t count = DesktopItemCount();
-    const TScreenRect origin = GetVirtualScreenRect();
-    int32_t readable = 0;
-    TItemProp item;
-    for (int32_t i = 0; i < count; ++i) {
-        if (!ReadIconItem(i, item)) {
-            continue;
-        }
-        ++readable;
-        TLayoutPoint stored;
-        const bool listed = FindLayoutEntry(item.Caption, stored);
-        if (!listed) {
-            if (countsMustMatch) {
-                return true;
-            }
-            continue;
-        }
-        if (stored.X != item.X + origin.Left || stored.Y != item.Y + origin.Top) {
-            return true;
-        }
-    }
-    return countsMustMatch && static_cast<size_t>(readable) != LayoutEntries.size();
+// Whether a capture differs from the layout file at `path`; a file that cannot be read counts as
+// different.
+bool CaptureDiffersFromFile(const TDesktopCapture& capture, const std::string& path, bool exact) {
+    const TLayoutContent layout = ReadLayout(path);
+    return layout.Code != LayoutReadComplete || CaptureDiffersFrom(capture, layout.Entries, exact);
 }
 
 } // namespace
+
+bool MessagesShown() {
+    return !CommandLineMode || MessagesAllowed;
+}
+
+int32_t ExitCodeOf(TDesktopStatus status) {
+    return status == TDesktopStatus::Ready ? ExitSuccess : ExitDesktopNotFound;
+}
+
+void ReportDesktopStatus(TDesktopStatus status) {
+    if (status == TDesktopStatus::NotFound) {
+        ShowDesktopNotFound();
+    } else if (status == TDesktopStatus::NotResponding) {
+        ShowDesktopNotResponding();
+    }
+}
+
+TLayoutContent ReadLayout(const std::string& path) {
+    TLayoutContent layout;
+    layout.Code = ReadLayoutFile(path);
+    if (layout.Code == LayoutReadComplete) {
+        layout.Entries = std::move(LayoutEntries);
+        layout.Grid = LayoutHasGrid;
+    }
+    LayoutEntries.clear();
+    return layout;
+}
+
+TSaveOutcome WriteCapture(int kind, const TDesktopCapture& capture, const std::string& key,
+                          const std::string& chosenFile) {
+    TSaveOutcome outcome;
+    outcome.Path = TargetPath(kind, key, chosenFile);
+    if (outcome.Path.empty()) {
+        outcome.Result = TSaveResult::Cancelled;
+        return outcome;
+    }
+    bool written = false;
+    try {
+        written = ReplaceFileContent(outcome.Path, LayoutTextOf(capture, key, TimeStamp()));
+    } catch (const std::bad_alloc&) {
+        written = false;
+    }
+    outcome.Result = written ? TSaveResult::Saved : TSaveResult::WriteFailed;
+    return outcome;
+}
+
+// Reports the outcome of a save (after the desktop session has been closed) and sets the exit code.
+bool FinishSave(int kind, const TSaveOutcome& outcome, const std::string& key) {
+    switch (outcome.Result) {
+    case TSaveResult::Saved:
+        ExitCode = ExitSuccess;
+        if (SaveNotification == 1 && kind == SaveKindPrimary && MessagesShown() && !SavingAtLogoff) {
+            ShowSavedNotice(key);
+        }
+        return true;
+    case TSaveResult::WriteFailed:
+        ExitCode = ExitLayoutFileError;
+        if (MessagesShown() && !SavingAtLogoff) {
+            ShowWriteError(outcome.Path);
+        }
+        return false;
+    case TSaveResult::Cancelled:
+    default:
+        ExitCode = ExitDesktopNotFound;
+        return true;
+    }
+}
 
 bool SaveLayout(int kind, std::string* writtenPath) {
     if (writtenPath != nullptr) {
@@ -149,51 +133,23 @@ bool SaveLayout(int kind, std::string* writtenPath) {
     }
     ExitCode = ExitDesktopNotFound;
     const std::string key = ResolutionKey();
-    const std::string target = TargetPath(kind, key);
-    if (target.empty()) {
+    // The file is chosen once, before the desktop is touched; a cancelled dialog ends the save.
+    const std::string chosenFile = kind == SaveKindFile ? ChooseSaveFile() : std::string();
+    if (kind == SaveKindFile && chosenFile.empty()) {
         return true;
     }
-    if (!LocateDesktop()) {
-        ShowDesktopNotFound();
+    TDesktopCapture capture;
+    const TDesktopStatus status = CaptureDesktop(capture, IsVistaFamily);
+    if (status != TDesktopStatus::Ready) {
+        ExitCode = ExitCodeOf(status);
+        ReportDesktopStatus(status);
         return true;
     }
-    AllocSharedBuffer();
-    if (SharedBuffer == nullptr) {
-        return true;
+    const TSaveOutcome outcome = WriteCapture(kind, capture, key, chosenFile);
+    if (outcome.Result == TSaveResult::Saved && writtenPath != nullptr) {
+        *writtenPath = outcome.Path;
     }
-    // Auto-arrange would move icons while they are read; it is switched off meanwhile and on again
-    // when the save ends, whichever way it ends.
-    bool autoArrangeWasOn = false;
-    TScopeExit cleanUp([&autoArrangeWasOn] {
-        FreeSharedBuffer();
-        if (autoArrangeWasOn) {
-            SendViewCommand(AutoArrangeCommand);
-        }
-    });
-    if (IsVistaFamily && (DesktopWindowStyle() & LVS_AUTOARRANGE) != 0) {
-        autoArrangeWasOn = true;
-        SendViewCommand(AutoArrangeCommand);
-    }
-
-    if (!ReplaceFileContent(target, CaptureLayout(key))) {
-        if (MessagesShown() && !SavingAtLogoff) {
-            ShowWriteError(target);
-        }
-        ExitCode = ExitLayoutFileError;
-        return false;
-    }
-    ExitCode = ExitSuccess;
-    if (writtenPath != nullptr) {
-        *writtenPath = target;
-    }
-    if (SaveNotification == 1 && kind == SaveKindPrimary && MessagesShown() && !SavingAtLogoff) {
-        const std::string text = FormatFirst(LangPick("Das Icon-Layout f\374r die Aufl\366sung %s wurde als "
-                                                      "Hauptlayout gesichert.",
-                                                      "The icon layout for %s was saved as primary layout."),
-                                             key);
-        AppMessageBox(OwnerWindow, text, TitleCaption(4000), MB_ICONINFORMATION, false);
-    }
-    return true;
+    return FinishSave(kind, outcome, key);
 }
 
 void SavePrimaryAction() {
@@ -208,14 +164,26 @@ void SavePrimaryAction() {
             return;
         }
     }
-    if (PrimaryDiffers() && !CreateBackup(key, 0, TimeStamp()) && !BackupFailedQuery(BackupFailedSave)) {
+    // One reading serves the comparison with the primary layout and the new file. Without a
+    // reading nothing is written, so the old primary layout is not copied into the archive either.
+    TDesktopCapture capture;
+    const TDesktopStatus status = CaptureDesktop(capture, IsVistaFamily);
+    if (status != TDesktopStatus::Ready) {
+        ExitCode = ExitCodeOf(status);
+        ReportDesktopStatus(status);
         return;
     }
-    SaveLayout(SaveKindPrimary);
+    if (CaptureDiffersFromFile(capture, PrimaryLayoutPath(DataFolder, key), true) &&
+        !CreateBackup(key, 0, TimeStamp()) && !BackupFailedQuery(BackupFailedSave)) {
+        return;
+    }
+    FinishSave(SaveKindPrimary, WriteCapture(SaveKindPrimary, capture, key), key);
 }
 
 bool PrimaryDiffers() {
-    return DesktopDiffersFrom(PrimaryLayoutPath(DataFolder, ResolutionKey()), true);
+    TDesktopCapture capture;
+    return CaptureDesktop(capture, false) != TDesktopStatus::Ready ||
+           CaptureDiffersFromFile(capture, PrimaryLayoutPath(DataFolder, ResolutionKey()), true);
 }
 
 bool RestoreWouldMove(const std::string& backupId) {
@@ -225,5 +193,7 @@ bool RestoreWouldMove(const std::string& backupId) {
 }
 
 bool RestoreWouldMoveFile(const std::string& path) {
-    return DesktopDiffersFrom(path, false);
+    TDesktopCapture capture;
+    return CaptureDesktop(capture, false) != TDesktopStatus::Ready ||
+           CaptureDiffersFromFile(capture, path, false);
 }

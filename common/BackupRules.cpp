@@ -119,6 +119,18 @@ bool BackupIdOfFileName(std::string_view fileName, std::string& id) {
     return true;
 }
 
+bool IsValidBackupId(std::string_view id) {
+    if (id.size() != BackupIdLength) {
+        return false;
+    }
+    for (size_t i = 0; i < TimeStampLength; ++i) {
+        if (id[i] < '0' || id[i] > '9') {
+            return false;
+        }
+    }
+    return id[TimeStampLength] == 'R' || id[TimeStampLength] == 'S';
+}
+
 void SortBackupIdsNewestFirst(std::vector<std::string>& ids) {
     for (size_t i = 0; i + 1 < ids.size(); ++i) {
         for (size_t j = i + 1; j < ids.size(); ++j) {

@@ -44,6 +44,10 @@ bool NextSecondTimeStamp(std::string_view stamp, std::string& next);
 // number conversion. A longer tail (" copy.kvl") does not matter.
 bool BackupIdOfFileName(std::string_view fileName, std::string& id);
 
+// A backup id that may name a file of the archive: exactly fourteen digits and "R" or "S". Anything
+// else (a path, "..", blanks, signs) is refused, so that an id can never reach outside the archive.
+bool IsValidBackupId(std::string_view id);
+
 // Sorts newest first: for every position i and every later position j in increasing order, the
 // ids at i and j are exchanged when the time stamp (first 14 characters) at i compares lower byte
 // by byte than the one at j. Ids with equal time stamps are never exchanged with each other

@@ -6,3 +6,8 @@
 
 // The path up to and including its last "\" or ":"; empty when it holds neither.
 std::string FolderOfPath(std::string_view path);
+
+// The folder part of a file path for the files the program writes: up to and including the last
+// "\", "/" or ":"; empty when it holds none. Paths typed on a command line may use either
+// separator.
+std::string FolderOfFilePath(std::string_view path);

@@ -3,7 +3,7 @@
 # virtual display and fresh Wine prefixes (64-bit and 32-bit), runs the benchmark programs against
 # the desktop host in each, and stops everything it started. Not part of the test suite.
 #
-#   ./scripts/bench.sh [win64|win32|both] [icon count ...]      (default: both 100 1000)
+#   ./scripts/bench.sh [win64|win32|both] [icon count ...]      (default: both 100 1000 5000)
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
@@ -14,18 +14,18 @@ win64 | win32) prefixes=("$1"); shift ;;
 both) shift ;;
 esac
 counts=("$@")
-[ ${#counts[@]} -eq 0 ] && counts=(100 1000)
+[ ${#counts[@]} -eq 0 ] && counts=(100 1000 5000)
 
 "$root/scripts/install-deps.sh"
 source "$root/scripts/wine-env.sh"
 trap kv_stop_all EXIT
 
 cmake --preset windows >/dev/null
-cmake --build --preset windows --target kv_item_access_bench kv_save_restore_bench
+cmake --build --preset windows --target kv_item_access_bench kv_save_restore_bench kv_end_to_end_bench
 
 kv_start_display
 bench_root="$root/build/windows/wine-bench"
-benchmarks=(kv_item_access_bench.exe kv_save_restore_bench.exe)
+benchmarks=(kv_end_to_end_bench.exe kv_item_access_bench.exe kv_save_restore_bench.exe)
 for prefix in "${prefixes[@]}"; do
     echo "Creating the $prefix prefix ..."
     kv_create_prefix "$bench_root/$prefix" "$prefix"

@@ -1,8 +1,11 @@
 // Feeds arbitrary bytes to the layout reader and checks what every reading must hold: a known
 // result code; after a complete read, captions without line breaks; entries that survive being
 // written with the program's own line writers and read again; and a caption lookup that gives
-// every entry out exactly once, in file order.
+// every entry out exactly once, in file order. The same bytes, cut at NUL bytes into arguments, go
+// through the command-line grammar and the backup-id rule: a backup id that is accepted never
+// names a file outside the archive folder.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "BackupRules.h"
+#include "CommandLineRules.h"
 #include "LayoutFile.h"
 
 namespace {
@@ -21,14 +26,47 @@ void Check(bool condition, const char* what) {
     }
 }
 
+void CheckCommandLine(std::string_view bytes) {
+    std::vector<std::string> raw;
+    size_t start = 0;
+    while (start <= bytes.size() && raw.size() < 64) {
+        const size_t end = std::min(bytes.find('\0', start), bytes.size());
+        raw.emplace_back(bytes.substr(start, end - start));
+        start = end + 1;
+    }
+    const std::vector<TCommandArgument> arguments = MakeCommandArguments(raw);
+    Check(arguments.size() == raw.size(), "arguments lost by normalising");
+    const std::vector<TVerbCall> calls = WalkVerbs(arguments);
+    Check(calls.size() <= arguments.size(), "more verbs than arguments");
+    const std::string folder = BackupFolderPath("C:\\Data\\", "1280x1024");
+    for (const TVerbCall& call : calls) {
+        if (call.Verb != TVerb::RestoreBackup || !IsValidBackupId(call.Argument)) {
+            continue;
+        }
+        const std::string path = BackupFilePath("C:\\Data\\", "1280x1024", call.Argument);
+        Check(path.compare(0, folder.size(), folder) == 0, "backup path outside the archive");
+        Check(path.find_first_of("/:", folder.size()) == std::string::npos &&
+                  path.find('\\', folder.size()) == std::string::npos && path.find("..") == std::string::npos,
+              "backup id reaches another folder");
+        std::string id;
+        Check(BackupIdOfFileName(call.Argument + ".kvl", id) && id == call.Argument,
+              "an accepted id is not listed as itself");
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    CheckCommandLine(bytes);
     const int32_t code = ReadLayoutBytes(bytes);
     Check(code >= LayoutReadComplete && code <= LayoutReadError, "result code out of range");
     Check(code != LayoutReadError, "reading bytes reported a file error");
     Check(code != LayoutFileEmpty || size == 0, "code 1 for a file that is not empty");
+    // The file reader decides on the signature from the first bytes alone.
+    const int32_t early = LayoutSignatureCode(bytes.substr(0, LayoutSignatureBytes));
+    Check(early == (code == LayoutFileEmpty || code == LayoutWrongSignature ? code : LayoutReadComplete),
+          "the signature check on the first bytes disagrees with the whole reading");
     if (code != LayoutReadComplete) {
         return 0;
     }

@@ -60,6 +60,16 @@ TEST(BackupRules, FileNamesGiveIdsOnlyWhenTheyFollowTheIdRules) {
     }
 }
 
+TEST(BackupRules, OnlyFourteenDigitsAndRorSAreBackupIds) {
+    EXPECT_TRUE(IsValidBackupId("20081124093015S"));
+    EXPECT_TRUE(IsValidBackupId("20081124093015R"));
+    for (const char* rejected :
+         {"..\\..\\..\\..\\X", "20081124093015s", "2008112409301S", "20081124093015SS", "+2008112409301S",
+          " 2008112409301S", "0x081124093015S", "2008112409..15S", "20081124093015X", ""}) {
+        EXPECT_FALSE(IsValidBackupId(rejected)) << rejected;
+    }
+}
+
 TEST(BackupRules, SortPutsTheNewestFirstWithTheExchangeOrderForEqualStamps) {
     std::vector<std::string> ids = {"20081124093015S", "20090101000000R", "20081124093015R",
                                     "20071231235959S", "20090101000001S"};

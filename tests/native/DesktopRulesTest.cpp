@@ -1,5 +1,7 @@
 #include "DesktopRules.h"
 
+#include <climits>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -42,6 +44,31 @@ TEST(DesktopRules, VirtualScreenFromMetrics) {
         EXPECT_EQ(rect.Right, 805);
         EXPECT_EQ(rect.Bottom, 607);
     }
+}
+
+TEST(DesktopRules, CoordinatesConvertAroundANegativeOriginWithoutWrapping) {
+    constexpr int32_t Max = INT32_MAX;
+    constexpr int32_t Min = INT32_MIN;
+    struct TCase {
+        int32_t View, Origin, Layout;
+    } const cases[] = {
+        {17, 0, 17},         // one monitor: the same numbers
+        {17, -1280, -1263},  // a monitor left of the primary one
+        {0, -200, -200},     // and one above it
+        {1280, -1280, 0},    // the view's origin is the primary monitor's corner
+        {Max - 5, 10, Max},  // clamped at the top of the range
+        {Min + 5, -10, Min}, // and at the bottom
+    };
+    for (const TCase& c : cases) {
+        EXPECT_EQ(ViewToLayoutCoordinate(c.View, c.Origin), c.Layout) << c.View << " " << c.Origin;
+        // Back again unless the forward step was clamped.
+        if (c.Layout != Max && c.Layout != Min) {
+            EXPECT_EQ(LayoutToViewCoordinate(c.Layout, c.Origin), c.View) << c.Layout << " " << c.Origin;
+        }
+    }
+    EXPECT_EQ(LayoutToViewCoordinate(Min, 1), Min);
+    EXPECT_EQ(LayoutToViewCoordinate(Max, -1), Max);
+    EXPECT_EQ(VirtualScreenFromMetrics(Max - 10, 0, 100, 100, 0, 0).Right, Max);
 }
 
 } // namespace

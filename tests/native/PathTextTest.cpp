@@ -16,4 +16,12 @@ TEST(PathText, FolderOfPathEndsAtTheLastBackslashOrColon) {
     EXPECT_EQ(FolderOfPath("C:/a/b.kvl"), "C:");
 }
 
+TEST(PathText, FolderOfFilePathTakesEitherSeparator) {
+    EXPECT_EQ(FolderOfFilePath("C:/a/b.kvl"), "C:/a/");
+    EXPECT_EQ(FolderOfFilePath("//server/share/a.kvl"), "//server/share/");
+    EXPECT_EQ(FolderOfFilePath("C:\\a/b\\c.kvl"), "C:\\a/b\\");
+    EXPECT_EQ(FolderOfFilePath("C:c.kvl"), "C:");
+    EXPECT_EQ(FolderOfFilePath("c.kvl"), "");
+}
+
 } // namespace

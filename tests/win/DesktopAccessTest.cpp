@@ -18,6 +18,7 @@
 
 #include "AppGlobals.h"
 #include "DesktopLocate.h"
+#include "DesktopSession.h"
 #include "ItemAccess.h"
 #include "WindowsVersion.h"
 #include "support/DesktopHostClient.h"
@@ -511,6 +512,25 @@ TEST_F(DesktopAccessTest, Windows9xBranchUsesAFileMappingAndFailsCleanly) {
     Refresh();
     ASSERT_EQ(state_.items.size(), 3u);
     EXPECT_EQ(state_.items[0].caption, L"Alpha");
+}
+
+TEST_F(DesktopAccessTest, NothingOfTheShellIsKeptFromOneReadingToTheNext) {
+    StartHost({{"Computer", 17, 2}});
+    const int before = HandlesToProcess(host_.ProcessId()); // the test's own handle of the host
+    TDesktopCapture capture;
+    ASSERT_EQ(CaptureDesktop(capture, false), TDesktopStatus::Ready);
+    ASSERT_EQ(capture.Icons.size(), 1u);
+    EXPECT_EQ(ShellProcess, nullptr) << "the shell's process handle outlived the reading";
+    EXPECT_EQ(HandlesToProcess(host_.ProcessId()), before);
+
+    // The shell restarts between two actions: the next reading finds the new one.
+    ASSERT_TRUE(host_.Stop());
+    StartHost({{"Recycle Bin", 40, 50}, {"Notes.txt", 90, 50}});
+    ASSERT_EQ(CaptureDesktop(capture, false), TDesktopStatus::Ready);
+    ASSERT_EQ(capture.Icons.size(), 2u);
+    EXPECT_EQ(capture.Icons[0].Caption, "Recycle Bin");
+    EXPECT_EQ(capture.Icons[1].X, 90);
+    EXPECT_EQ(ShellProcess, nullptr);
 }
 
 } // namespace

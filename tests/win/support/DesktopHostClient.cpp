@@ -366,6 +366,14 @@ bool DesktopHost::ClearLog() {
     return Request("clear-log");
 }
 
+bool DesktopHost::Hang(unsigned milliseconds) {
+    return Request("hang " + std::to_string(milliseconds));
+}
+
+bool DesktopHost::HangOnRedrawOff(unsigned milliseconds) {
+    return Request("hang-on-redraw-off " + std::to_string(milliseconds));
+}
+
 bool DesktopHost::Ping() {
     return Request("ping");
 }

@@ -90,6 +90,10 @@ public:
     // memory another process allocated there and did not free shows up as more.
     bool PrivateAllocations(long long& count);
     bool Ping();
+    // Makes the host's window thread stop answering for `milliseconds` (a hung shell).
+    bool Hang(unsigned milliseconds);
+    // The same once its list view has handled the next WM_SETREDRAW FALSE (a shell hanging mid-way).
+    bool HangOnRedrawOff(unsigned milliseconds);
 
     // Asks the host to quit, waits, terminates it as a last resort. True when it ended by itself
     // with exit code 0. Safe to call when no host runs.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Desktop.h"
+#include "Hang.h"
 #include "Text.h"
 
 namespace kvhost {
@@ -163,6 +164,10 @@ LRESULT HandleRequest(const std::string& request) {
         Desktop().commandLog.clear();
         return 1;
     }
+    if (verb == "hang")
+        return RequestHang(g_control, argument) ? 1 : 0;
+    if (verb == "hang-on-redraw-off")
+        return ArmHangOnRedrawOff(Desktop().listView, argument) ? 1 : 0;
     if (verb == "ping" && argument.empty())
         return 1;
     if (verb == "quit" && argument.empty()) {
@@ -173,6 +178,8 @@ LRESULT HandleRequest(const std::string& request) {
 }
 
 LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (HandleHangMessage(message, wParam))
+        return 0;
     if (message == WM_COPYDATA) {
         const COPYDATASTRUCT* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
         if (data == nullptr || data->dwData != kControlMagic)

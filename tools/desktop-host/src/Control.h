@@ -10,6 +10,8 @@
 //                         memory of the host, counted by VirtualQuery) as two lines to <path>
 //   clear-log             forget the logged view commands
 //   ping                  nothing: tells that the host answers
+//   hang <ms>             the window thread sleeps <ms> milliseconds after answering (Hang.h)
+//   hang-on-redraw-off <ms>  the same once the list view has handled the next WM_SETREDRAW FALSE
 //   quit                  end the host (exit code 0) once the reply is sent
 //
 // State dump: UTF-8 lines "key values...", in this order:

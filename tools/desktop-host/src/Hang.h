@@ -1,0 +1,21 @@
+// A host that stops answering, for the tests of a hung shell: "hang <milliseconds>" makes the
+// host's window thread (which owns every window of the desktop) sleep for that long once the
+// request has been answered. Messages sent to its windows meanwhile wait, as with a hung Explorer.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace kvhost {
+
+// Queues the hang for `argument` milliseconds (1 to 600000); false for anything else.
+bool RequestHang(HWND control, const std::string& argument);
+// "hang-on-redraw-off <milliseconds>": the next WM_SETREDRAW FALSE that reaches `listView` is
+// carried out and then the thread sleeps, as if the shell hung in the middle of a restore.
+bool ArmHangOnRedrawOff(HWND listView, const std::string& argument);
+
+// Handles the queued hang in the control window's procedure; true when `message` was it.
+bool HandleHangMessage(UINT message, WPARAM wParam);
+
+} // namespace kvhost
