@@ -196,7 +196,10 @@ bool TrayAct(kvtest::DesktopHost& host, const std::string& shots) {
         std::printf("The tray application did not start.\n");
         return false;
     }
-    if (WaitUntil([&] { return tray.Splash() != nullptr; }, 5000)) {
+    // The splash is created hidden and shown at once; the picture is taken once it is visible and
+    // has had a moment to paint (it closes itself after 1.5 s).
+    if (WaitUntil([&] { return tray.Splash() != nullptr && IsWindowVisible(tray.Splash()); }, 5000)) {
+        Sleep(300);
         SaveScreenshot(shots + "4-tray-splash.bmp");
         std::printf("Kavrilon.exe runs as a tray application; its splash screen shows.\n");
     }
