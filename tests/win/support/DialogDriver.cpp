@@ -4,6 +4,13 @@
 
 namespace {
 
+BOOL CALLBACK CollectChild(HWND child, LPARAM parameter) {
+    reinterpret_cast<std::vector<HWND>*>(parameter)->push_back(child);
+    return TRUE;
+}
+
+} // namespace
+
 std::string TextOf(HWND window) {
     char text[4096] = {};
     // WM_GETTEXT works across processes (the system marshals the buffer).
@@ -18,12 +25,11 @@ std::string ClassOf(HWND window) {
     return name;
 }
 
-BOOL CALLBACK CollectChild(HWND child, LPARAM parameter) {
-    reinterpret_cast<std::vector<HWND>*>(parameter)->push_back(child);
-    return TRUE;
+std::vector<HWND> ChildWindows(HWND window) {
+    std::vector<HWND> children;
+    EnumChildWindows(window, CollectChild, reinterpret_cast<LPARAM>(&children));
+    return children;
 }
-
-} // namespace
 
 HWND WaitForDialog(DWORD pid, DWORD timeoutMs) {
     const double deadline = NowSeconds() + timeoutMs / 1000.0;
@@ -44,8 +50,7 @@ TDialogContent ReadDialog(HWND dialog) {
     content.Caption = TextOf(dialog);
     content.Style = GetWindowLongA(dialog, GWL_STYLE);
     content.ExStyle = GetWindowLongA(dialog, GWL_EXSTYLE);
-    std::vector<HWND> children;
-    EnumChildWindows(dialog, CollectChild, reinterpret_cast<LPARAM>(&children));
+    const std::vector<HWND> children = ChildWindows(dialog);
     std::string staticTexts;
     for (HWND child : children) {
         const std::string className = ClassOf(child);
@@ -184,8 +189,7 @@ HWND WaitForOtherDialog(DWORD pid, HWND except, DWORD timeoutMs) {
 }
 
 std::string DescribeChildren(HWND dialog) {
-    std::vector<HWND> children;
-    EnumChildWindows(dialog, CollectChild, reinterpret_cast<LPARAM>(&children));
+    const std::vector<HWND> children = ChildWindows(dialog);
     std::string text;
     for (HWND child : children) {
         text += std::to_string(GetDlgCtrlID(child)) + " " + ClassOf(child) + " \"" + TextOf(child) + "\"" +
@@ -195,8 +199,7 @@ std::string DescribeChildren(HWND dialog) {
 }
 
 HWND FindChild(HWND dialog, int id, const std::string& className) {
-    std::vector<HWND> children;
-    EnumChildWindows(dialog, CollectChild, reinterpret_cast<LPARAM>(&children));
+    const std::vector<HWND> children = ChildWindows(dialog);
     for (HWND child : children) {
         if (GetDlgCtrlID(child) == id && (className.empty() || ClassOf(child) == className)) {
             return child;

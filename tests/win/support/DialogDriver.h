@@ -21,6 +21,12 @@ struct TDialogContent {
     LONG ExStyle = 0;
 };
 
+// The text of a window of any process (read with a timeout), its class name, and every child window
+// (descendants included).
+std::string TextOf(HWND window);
+std::string ClassOf(HWND window);
+std::vector<HWND> ChildWindows(HWND window);
+
 // Waits until the process shows a visible dialog-class ("#32770") window; null on timeout.
 HWND WaitForDialog(DWORD pid, DWORD timeoutMs);
 

@@ -6,6 +6,7 @@
 
 #include <set>
 
+#include "DialogDriver.h"
 #include "KavrilonNames.h"
 #include "KavrilonVersion.h"
 #include "ProcessRunner.h"
@@ -13,24 +14,6 @@
 #include "TestEnvironment.h"
 
 namespace {
-
-std::string TextOf(HWND window) {
-    char text[1024] = {};
-    SendMessageTimeoutA(window, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
-                        2000, nullptr);
-    return text;
-}
-
-std::string ClassOf(HWND window) {
-    char name[256] = {};
-    GetClassNameA(window, name, sizeof(name));
-    return name;
-}
-
-BOOL CALLBACK CollectChild(HWND child, LPARAM parameter) {
-    reinterpret_cast<std::vector<HWND>*>(parameter)->push_back(child);
-    return TRUE;
-}
 
 std::string LowerCase(std::string text) {
     for (char& c : text) {
@@ -120,8 +103,7 @@ bool DrivePages(DWORD pid, const std::map<std::string, bool>& choices, TWizardSt
                 continue;
             }
         } else {
-            std::vector<HWND> children;
-            EnumChildWindows(window.Window, CollectChild, reinterpret_cast<LPARAM>(&children));
+            const std::vector<HWND> children = ChildWindows(window.Window);
             run.Log += "message box \"" + window.Caption + "\":";
             for (HWND child : children) {
                 run.Log += " " + TextOf(child);
@@ -129,8 +111,7 @@ bool DrivePages(DWORD pid, const std::map<std::string, bool>& choices, TWizardSt
             run.Log += "\n";
             return false;
         }
-        std::vector<HWND> children;
-        EnumChildWindows(page, CollectChild, reinterpret_cast<LPARAM>(&children));
+        const std::vector<HWND> children = ChildWindows(page);
         for (HWND child : children) {
             const LONG type = GetWindowLongA(child, GWL_STYLE) & BS_TYPEMASK;
             if (ClassOf(child) != "Button" || (type != BS_AUTOCHECKBOX && type != BS_CHECKBOX) ||
