@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "BackupStore.h"
+#include "BenchLayout.h"
 #include "BenchTiming.h"
 #include "DesktopLocate.h"
 #include "LayoutFile.h"
@@ -125,23 +126,6 @@ std::map<std::string, double> FloorFigures(const std::string& folder, bool& ok) 
     return figures;
 }
 
-// A layout that puts every icon of the host 40 pixels away from where it stands now.
-bool WriteScrambledLayout(kvtest::DesktopHost& host, const std::string& path) {
-    kvtest::DesktopHostState state;
-    if (!host.QueryState(state)) {
-        return false;
-    }
-    const TScreenRect origin = GetVirtualScreenRect();
-    std::string text = LayoutHeaderLines(ResolutionKey(), TimeStamp());
-    for (const kvtest::HostItem& item : state.items) {
-        text += LayoutEntryLine(item.x + 40 + origin.Left, item.y + 40 + origin.Top,
-                                kvtest::DesktopHost::Narrow(item.caption));
-    }
-    FILE* file = std::fopen(path.c_str(), "wb");
-    const bool written = file != nullptr && std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    return file != nullptr && std::fclose(file) == 0 && written;
-}
-
 struct TRow {
     unsigned Icons = 0;
     double Save = 0;    // per icon, Kavrilon's start taken off
@@ -188,7 +172,7 @@ int main(int argc, char** argv) {
         char temp[MAX_PATH + 1] = {};
         GetTempPathA(MAX_PATH, temp);
         const std::string scrambled = std::string(temp) + "kv-bench-scrambled.kvl";
-        ok = WriteScrambledLayout(host, scrambled) && ok;
+        ok = WriteShiftedLayout(host, scrambled, 40) && ok;
         const double restore = FastestRun(
             kavrilon + " /r", runs,
             [&] {

@@ -16,6 +16,7 @@
 #include "Actions.h"
 #include "AppGlobals.h"
 #include "BackupStore.h"
+#include "BenchLayout.h"
 #include "BenchTiming.h"
 #include "DesktopLocate.h"
 #include "ItemAccess.h"
@@ -30,30 +31,6 @@ std::string TempFolder() {
     char folder[MAX_PATH + 1] = {};
     GetTempPathA(MAX_PATH, folder);
     return folder;
-}
-
-bool WriteText(const std::string& path, const std::string& text) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        return false;
-    }
-    const bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    return std::fclose(file) == 0 && ok;
-}
-
-// A layout of the host's icons with every icon `shift` pixels away from where it stands now.
-bool WriteShiftedLayout(kvtest::DesktopHost& host, const std::string& path, int32_t shift) {
-    kvtest::DesktopHostState state;
-    if (!host.QueryState(state)) {
-        return false;
-    }
-    const TScreenRect origin = GetVirtualScreenRect();
-    std::string text = LayoutHeaderLines(ResolutionKey(), TimeStamp());
-    for (const kvtest::HostItem& item : state.items) {
-        text += LayoutEntryLine(item.x + shift + origin.Left, item.y + shift + origin.Top,
-                                kvtest::DesktopHost::Narrow(item.caption));
-    }
-    return WriteText(path, text);
 }
 
 void PrintPerIcon(const std::string& group, const char* name, double micros, double floorMicros) {
