@@ -108,6 +108,9 @@ bool ParseState(const std::string& dump, DesktopHostState& state, std::string& e
             line >> item.index >> item.x >> item.y >> caption;
             ok = !line.fail() && HexToWide(caption, item.caption);
             state.items.push_back(item);
+        } else if (key == "moves") {
+            line >> state.movesByMessages >> state.movesByFolderView;
+            ok = !line.fail();
         } else if (key == "command") {
             std::string wParam, lParam;
             line >> wParam >> lParam;
@@ -210,6 +213,8 @@ std::string DesktopHost::FixtureText(const std::vector<DesktopIcon>& icons,
         text += "noview\n";
     if (options.noListView)
         text += "nolistview\n";
+    if (options.folderView)
+        text += "folder-view\n";
     if (options.hasViewRect) {
         const RECT& r = options.viewRect;
         text += "view-rect " + std::to_string(r.left) + " " + std::to_string(r.top) + " " +
@@ -372,6 +377,10 @@ bool DesktopHost::Hang(unsigned milliseconds) {
 
 bool DesktopHost::HangOnRedrawOff(unsigned milliseconds) {
     return Request("hang-on-redraw-off " + std::to_string(milliseconds));
+}
+
+bool DesktopHost::HangOnPositioning(unsigned milliseconds) {
+    return Request("hang-on-positioning " + std::to_string(milliseconds));
 }
 
 bool DesktopHost::Ping() {

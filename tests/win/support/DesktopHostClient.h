@@ -33,6 +33,7 @@ struct DesktopHostOptions {
     std::string workerClass;     // another class name for that window (implies worker)
     bool noView = false;         // Progman without view window
     bool noListView = false;     // view window without list view
+    bool folderView = false;     // also serves the positioning interface as the shell's desktop
     unsigned generatedCount = 0; // adds icons "Icon 0" .. "Icon n-1" after the given ones
     bool hasViewRect = false;    // view window at viewRect (parent client coordinates) instead of filling
     RECT viewRect = {};          // left, top, right, bottom
@@ -67,6 +68,8 @@ struct DesktopHostState {
     uint32_t listViewStyle = 0;
     uint32_t listViewExStyle = 0;
     std::vector<HostItem> items;
+    long movesByMessages = 0;          // icons moved by position messages of other processes
+    long movesByFolderView = 0;        // icons placed through the served positioning interface
     std::vector<HostCommand> commands; // WM_COMMANDs received by Progman, oldest first
 
     std::vector<uint32_t> CommandIds() const; // LOWORD of each logged wParam
@@ -94,6 +97,8 @@ public:
     bool Hang(unsigned milliseconds);
     // The same once its list view has handled the next WM_SETREDRAW FALSE (a shell hanging mid-way).
     bool HangOnRedrawOff(unsigned milliseconds);
+    // The same in its next SelectAndPositionItems (a folder-view host, see folderView).
+    bool HangOnPositioning(unsigned milliseconds);
 
     // Asks the host to quit, waits, terminates it as a last resort. True when it ended by itself
     // with exit code 0. Safe to call when no host runs.

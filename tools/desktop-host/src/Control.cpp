@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Desktop.h"
+#include "FolderViewServer.h"
 #include "Hang.h"
 #include "Text.h"
 
@@ -81,6 +82,8 @@ std::string StateDump() {
                 std::to_string(position.y) + " " +
                 (caption.empty() ? std::string("-") : Utf16ToHex(caption)) + "\n";
     }
+    const MoveCounts moves = CountedMoves();
+    dump += "moves " + std::to_string(moves.byMessages) + " " + std::to_string(moves.byFolderView) + "\n";
     for (const CommandRecord& record : desktop.commandLog) {
         dump += "command " + Hex(static_cast<unsigned long>(record.wParam)) + " " +
                 Hex(static_cast<unsigned long long>(record.lParam)) + "\n";
@@ -152,11 +155,7 @@ LRESULT HandleRequest(const std::string& request) {
         long index = 0, x = 0, y = 0;
         if (!ParseMove(argument, index, x, y) || Desktop().listView == nullptr)
             return 0;
-        POINT position = {x, y};
-        return SendMessageW(Desktop().listView, LVM_SETITEMPOSITION32, static_cast<WPARAM>(index),
-                            reinterpret_cast<LPARAM>(&position))
-                   ? 1
-                   : 0;
+        return MoveItemAsHost(static_cast<int>(index), POINT{x, y}) ? 1 : 0;
     }
     if (verb == "memory")
         return WriteFileUtf8Path(argument, PrivateMemoryDump()) ? 1 : 0;
@@ -168,6 +167,8 @@ LRESULT HandleRequest(const std::string& request) {
         return RequestHang(g_control, argument) ? 1 : 0;
     if (verb == "hang-on-redraw-off")
         return ArmHangOnRedrawOff(Desktop().listView, argument) ? 1 : 0;
+    if (verb == "hang-on-positioning")
+        return ArmHangOnPositioning(argument) ? 1 : 0;
     if (verb == "ping" && argument.empty())
         return 1;
     if (verb == "quit" && argument.empty()) {

@@ -12,6 +12,7 @@
 //   ping                  nothing: tells that the host answers
 //   hang <ms>             the window thread sleeps <ms> milliseconds after answering (Hang.h)
 //   hang-on-redraw-off <ms>  the same once the list view has handled the next WM_SETREDRAW FALSE
+//   hang-on-positioning <ms>  the same in the next SelectAndPositionItems of the served interface
 //   quit                  end the host (exit code 0) once the reply is sent
 //
 // State dump: UTF-8 lines "key values...", in this order:
@@ -28,6 +29,8 @@
 //   item <index> <x> <y> <caption>   one line per item; position from LVM_GETITEMPOSITION, caption
 //                                    as read with LVM_GETITEMTEXTW, as UTF-16 units in hex (four
 //                                    lower-case digits each), "-" when empty
+//   moves <by messages> <by folder view>  icons moved by position messages from other processes
+//                                    and by the served positioning interface (FolderViewServer.h)
 //   command <wParam hex> <lParam hex>  one line per logged WM_COMMAND, oldest first
 //   end
 // Handles and styles are written as 0x-prefixed hex, coordinates in signed decimal.

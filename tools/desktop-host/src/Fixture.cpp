@@ -98,6 +98,7 @@ FixtureResult ParseFixture(const std::string& text) {
                          : directive == "worker"       ? &fixture.worker
                          : directive == "noview"       ? &fixture.noView
                          : directive == "nolistview"   ? &fixture.noListView
+                         : directive == "folder-view"  ? &fixture.folderView
                                                        : nullptr;
             if (flag == nullptr)
                 return fail("unknown directive '" + directive + "'");
@@ -109,6 +110,8 @@ FixtureResult ParseFixture(const std::string& text) {
 
     if (fixture.noView && (fixture.worker || fixture.noListView || fixture.viewRect))
         return FixtureResult{std::nullopt, "noview cannot be combined with worker, nolistview or view-rect"};
+    if (fixture.folderView && (fixture.noView || fixture.noListView))
+        return FixtureResult{std::nullopt, "folder-view needs a view with a list view"};
     return FixtureResult{std::move(fixture), std::string()};
 }
 

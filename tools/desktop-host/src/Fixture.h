@@ -14,6 +14,8 @@
 //   worker-class <name>     like worker, with another window class name (kept as written)
 //   noview                  Progman without a view window
 //   nolistview              a view window without list view
+//   folder-view             the host also serves the view's positioning interface to other
+//                           processes, as the shell's desktop (FolderViewServer.h)
 //   view-rect <x> <y> <w> <h>  the view window's rectangle in its parent's client area
 //                           (default: it fills the parent and follows its size)
 #pragma once
@@ -46,6 +48,7 @@ struct Fixture {
     std::string workerClass = "WorkerW";
     bool noView = false;
     bool noListView = false;
+    bool folderView = false;
     std::optional<ViewRect> viewRect;
 };
 

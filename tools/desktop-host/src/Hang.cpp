@@ -9,6 +9,7 @@ constexpr UINT kHangMessage = WM_APP + 0x48;
 
 WNDPROC g_listViewProc = nullptr;
 DWORD g_redrawOffHang = 0;
+DWORD g_positioningHang = 0;
 
 bool ParseMilliseconds(const std::string& argument, DWORD& milliseconds) {
     char* end = nullptr;
@@ -47,6 +48,17 @@ bool ArmHangOnRedrawOff(HWND listView, const std::string& argument) {
     }
     g_redrawOffHang = milliseconds;
     return g_listViewProc != nullptr;
+}
+
+bool ArmHangOnPositioning(const std::string& argument) {
+    return ParseMilliseconds(argument, g_positioningHang);
+}
+
+void HangIfArmedForPositioning() {
+    const DWORD milliseconds = g_positioningHang;
+    g_positioningHang = 0;
+    if (milliseconds != 0)
+        Sleep(milliseconds);
 }
 
 bool HandleHangMessage(UINT message, WPARAM wParam) {

@@ -15,6 +15,12 @@ bool RequestHang(HWND control, const std::string& argument);
 // carried out and then the thread sleeps, as if the shell hung in the middle of a restore.
 bool ArmHangOnRedrawOff(HWND listView, const std::string& argument);
 
+// "hang-on-positioning <milliseconds>": the next SelectAndPositionItems of the served interface
+// sleeps before it places anything, as if the shell hung in the middle of a restore.
+bool ArmHangOnPositioning(const std::string& argument);
+// Called by SelectAndPositionItems: sleeps once when armed.
+void HangIfArmedForPositioning();
+
 // Handles the queued hang in the control window's procedure; true when `message` was it.
 bool HandleHangMessage(UINT message, WPARAM wParam);
 

@@ -10,6 +10,7 @@
 #include "Control.h"
 #include "Desktop.h"
 #include "Fixture.h"
+#include "FolderViewServer.h"
 #include "HostArgs.h"
 #include "ShellView.h"
 #include "Text.h"
@@ -98,7 +99,12 @@ int RunHost(HINSTANCE instance, const HostArgs& args) {
         return Fail(args, kExitStartFailed, error);
     const bool built =
         args.shellMode ? CreateShellView(error) : BuildFixtureDesktop(instance, fixture, error);
-    if (!built || !CreateControlWindow(instance, Wide(args.controlTitle), error)) {
+    if (built && !args.shellMode)
+        WatchListViewMoves(Desktop().listView);
+    if (!built || !CreateControlWindow(instance, Wide(args.controlTitle), error) ||
+        (fixture.folderView && !StartFolderViewServer(error))) {
+        StopFolderViewServer();
+        DestroyControlWindow();
         ReleaseShellView();
         return Fail(args, kExitStartFailed, error);
     }
@@ -106,6 +112,7 @@ int RunHost(HINSTANCE instance, const HostArgs& args) {
     if (!SignalReady(args.readyEvent)) {
         error =
             "cannot signal the ready event " + args.readyEvent + ", error " + std::to_string(GetLastError());
+        StopFolderViewServer();
         DestroyControlWindow();
         ReleaseShellView();
         return Fail(args, kExitStartFailed, error);
@@ -120,6 +127,7 @@ int RunHost(HINSTANCE instance, const HostArgs& args) {
     // The top-level windows are left to the end of the process. Hiding or destroying a visible
     // full-screen window makes Wine's X11 driver wait up to two seconds for a window manager to
     // confirm; on the virtual displays of the tests there is none, and every test would pay it.
+    StopFolderViewServer();
     DestroyControlWindow();
     ReleaseShellView();
     return 0;
