@@ -11,7 +11,7 @@
 
 #include "DesktopCapture.h"
 
-struct IFolderView;
+struct TFolderViewWorker;
 
 enum class TDesktopStatus {
     Ready,         // found and open
@@ -25,10 +25,9 @@ enum class TDesktopStatus {
 // while it is open.
 struct TDesktopSession {
     TDesktopStatus Status = TDesktopStatus::NotFound;
-    // The shell's own positioning interface of the same view, when it reads positions; null otherwise.
-    IFolderView* FolderView = nullptr;
-    // The folder view's items in view order (item ids owned here), when FolderView is set.
-    std::vector<void*> FolderItems;
+    // The shell's own positioning interface of the same view (held by a thread of its own), when it
+    // reads positions; null otherwise.
+    TFolderViewWorker* FolderView = nullptr;
     // Auto-arrange was switched off for the reading and is switched on again at the end.
     bool AutoArrangeSwitchedOff = false;
     // Repainting is held off and is allowed again at the end.

@@ -7,6 +7,7 @@
 #include <shobjidl.h>
 
 #include <cstring>
+#include <new>
 
 #include "AppGlobals.h"
 #include "DesktopLocate.h"
@@ -127,30 +128,27 @@ bool ShellNeedsFolderView() {
     return version.dwMajorVersion > 6 || (version.dwMajorVersion == 6 && version.dwMinorVersion >= 2);
 }
 
-} // namespace
-
-bool OpenFolderView(TDesktopSession& session) {
-    CloseFolderView(session);
-    if (!ShellNeedsFolderView()) {
-        return false;
-    }
+// Reaches the desktop's folder view and takes its items; false when it is not there or cannot
+// report positions. Runs in the worker's thread.
+bool ReachFolderView(HWND defView, int32_t expectedCount, volatile LONG* progress, IFolderView** found,
+                     std::vector<void*>& items) {
     TComPtr<IShellView> view;
     if (!FindDesktopShellView(view.Out())) {
         return false;
     }
+    InterlockedIncrement(progress);
     // Only the view whose list view was found: the shell may know another desktop than the one
     // whose icons are read (another session's Explorer, a stand-in).
     HWND viewWindow = nullptr;
-    if (FAILED(view->GetWindow(&viewWindow)) || viewWindow != DefViewWindow) {
+    if (FAILED(view->GetWindow(&viewWindow)) || viewWindow != defView) {
         return false;
     }
     TComPtr<IFolderView> folderView;
     int count = 0;
     if (FAILED(view->QueryInterface(IID_IFolderView, folderView.OutVoid())) ||
-        FAILED(folderView->ItemCount(SVGIO_ALLVIEW, &count)) || count <= 0 || count != DesktopItemCount()) {
+        FAILED(folderView->ItemCount(SVGIO_ALLVIEW, &count)) || count <= 0 || count != expectedCount) {
         return false;
     }
-    std::vector<void*> items;
     items.reserve(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
         PITEMID_CHILD item = nullptr;
@@ -159,6 +157,7 @@ bool OpenFolderView(TDesktopSession& session) {
             return false;
         }
         items.push_back(item);
+        InterlockedIncrement(progress);
     }
     // Views that cannot report positions (E_NOTIMPL) are left to the list-view messages.
     POINT position = {};
@@ -166,36 +165,134 @@ bool OpenFolderView(TDesktopSession& session) {
         FreeItems(items);
         return false;
     }
-    session.FolderView = folderView.Detach();
-    session.FolderItems = std::move(items);
+    *found = folderView.Detach();
     return true;
 }
 
-void CloseFolderView(TDesktopSession& session) {
-    FreeItems(session.FolderItems);
-    if (session.FolderView != nullptr) {
-        session.FolderView->Release();
-        session.FolderView = nullptr;
+} // namespace
+
+// The folder view lives in a thread of its own. A COM call to a shell that has stopped answering
+// cannot be given a timeout; the caller instead waits for the thread with the shell timeout and
+// gives it up when it makes no progress. A given-up thread ends by itself once the shell answers
+// (or with the process); the record is freed by whichever of the two lets go last.
+enum TFolderViewJob : LONG { NoJob, OpenJob, ReadJob, MoveJob, QuitJob };
+
+struct TFolderViewWorker {
+    LONG Refs = 2; // the session and the thread
+    HANDLE Thread = nullptr;
+    HANDLE JobReady = nullptr; // auto-reset: a job (or the end) is waiting
+    HANDLE JobDone = nullptr;  // auto-reset: the job is done
+    volatile LONG Job = NoJob;
+    volatile LONG Progress = 0; // calls to the shell answered so far
+    bool Result = false;
+    // The job's input and output; the thread works on these copies only.
+    HWND DefView = nullptr;
+    int32_t ExpectedCount = 0;
+    std::vector<TCapturedIcon> Icons;
+    std::vector<TIconMove> Moves;
+    // Owned by the thread.
+    IFolderView* View = nullptr;
+    std::vector<void*> Items;
+};
+
+namespace {
+
+void ReleaseWorker(TFolderViewWorker* worker) {
+    if (InterlockedDecrement(&worker->Refs) == 0) {
+        CloseHandle(worker->JobReady);
+        CloseHandle(worker->JobDone);
+        delete worker;
     }
 }
 
-bool ReadFolderViewIcons(TDesktopSession& session, std::vector<TCapturedIcon>& icons) {
+DWORD WINAPI FolderViewThread(void* parameter) {
+    auto* worker = static_cast<TFolderViewWorker*>(parameter);
+    const HRESULT init = CoInitialize(nullptr);
+    for (;;) {
+        WaitForSingleObject(worker->JobReady, INFINITE);
+        const LONG job = InterlockedCompareExchange(&worker->Job, NoJob, NoJob);
+        if (job == QuitJob) {
+            break;
+        }
+        if (job == OpenJob) {
+            worker->Result = ReachFolderView(worker->DefView, worker->ExpectedCount, &worker->Progress,
+                                             &worker->View, worker->Items);
+        } else if (job == ReadJob) {
+            worker->Result =
+                ReadFolderViewItems(worker->View, worker->Items, worker->Icons, &worker->Progress);
+        } else if (job == MoveJob) {
+            worker->Result = PositionFolderViewItems(worker->View, worker->Items, worker->Moves);
+        }
+        SetEvent(worker->JobDone);
+    }
+    FreeItems(worker->Items);
+    if (worker->View != nullptr) {
+        worker->View->Release();
+        worker->View = nullptr;
+    }
+    if (SUCCEEDED(init)) {
+        CoUninitialize();
+    }
+    ReleaseWorker(worker);
+    return 0;
+}
+
+enum class TJobOutcome { Done, Failed, TimedOut };
+
+// Hands a job to the thread and waits while the shell keeps answering.
+TJobOutcome RunJob(TFolderViewWorker* worker, LONG job) {
+    InterlockedExchange(&worker->Job, job);
+    SetEvent(worker->JobReady);
+    LONG seen = InterlockedCompareExchange(&worker->Progress, 0, 0);
+    for (;;) {
+        if (WaitForSingleObject(worker->JobDone, ShellTimeoutMs) == WAIT_OBJECT_0) {
+            return worker->Result ? TJobOutcome::Done : TJobOutcome::Failed;
+        }
+        const LONG now = InterlockedCompareExchange(&worker->Progress, 0, 0);
+        if (now == seen) {
+            return TJobOutcome::TimedOut;
+        }
+        seen = now;
+    }
+}
+
+// Lets the thread go: it ends after its current call, or at once when it waits for a job.
+void StopWorker(TDesktopSession& session, bool wait) {
+    TFolderViewWorker* worker = session.FolderView;
+    session.FolderView = nullptr;
+    InterlockedExchange(&worker->Job, QuitJob);
+    SetEvent(worker->JobReady);
+    if (wait) {
+        // Releasing the folder view is a call to the shell too; it gets the same time.
+        WaitForSingleObject(worker->Thread, ShellTimeoutMs);
+    }
+    CloseHandle(worker->Thread);
+    ReleaseWorker(worker);
+}
+
+} // namespace
+
+bool ReadFolderViewItems(IFolderView* view, const std::vector<void*>& items,
+                         std::vector<TCapturedIcon>& icons, volatile LONG* progress) {
     icons.clear();
     TComPtr<IShellFolder> folder;
-    if (session.FolderView == nullptr ||
-        FAILED(session.FolderView->GetFolder(IID_IShellFolder, folder.OutVoid()))) {
+    if (view == nullptr || FAILED(view->GetFolder(IID_IShellFolder, folder.OutVoid()))) {
         return false;
     }
-    icons.reserve(session.FolderItems.size());
-    for (size_t i = 0; i < session.FolderItems.size(); ++i) {
-        const auto item = static_cast<PCUITEMID_CHILD>(session.FolderItems[i]);
+    icons.reserve(items.size());
+    for (size_t i = 0; i < items.size(); ++i) {
+        const auto item = static_cast<PCUITEMID_CHILD>(items[i]);
         POINT position = {};
-        if (FAILED(session.FolderView->GetItemPosition(item, &position))) {
+        if (FAILED(view->GetItemPosition(item, &position))) {
             icons.clear();
             return false;
         }
         TCapturedIcon icon;
-        if (!DisplayName(folder.Ptr, item, icon.Caption)) {
+        const bool named = DisplayName(folder.Ptr, item, icon.Caption);
+        if (progress != nullptr) {
+            InterlockedIncrement(progress);
+        }
+        if (!named) {
             continue;
         }
         icon.Index = static_cast<int32_t>(i);
@@ -206,22 +303,90 @@ bool ReadFolderViewIcons(TDesktopSession& session, std::vector<TCapturedIcon>& i
     return true;
 }
 
+bool PositionFolderViewItems(IFolderView* view, const std::vector<void*>& items,
+                             const std::vector<TIconMove>& moves) {
+    if (view == nullptr) {
+        return false;
+    }
+    std::vector<PCUITEMID_CHILD> ids;
+    std::vector<POINT> points;
+    ids.reserve(moves.size());
+    points.reserve(moves.size());
+    for (const TIconMove& move : moves) {
+        if (move.Index < 0 || static_cast<size_t>(move.Index) >= items.size()) {
+            return false;
+        }
+        ids.push_back(static_cast<PCUITEMID_CHILD>(items[static_cast<size_t>(move.Index)]));
+        points.push_back(POINT{move.X, move.Y});
+    }
+    return SUCCEEDED(view->SelectAndPositionItems(static_cast<UINT>(ids.size()), ids.data(), points.data(),
+                                                  SVSI_POSITIONITEM | SVSI_NOSTATECHANGE));
+}
+
+bool OpenFolderView(TDesktopSession& session) {
+    CloseFolderView(session);
+    if (!ShellNeedsFolderView()) {
+        return false;
+    }
+    auto* worker = new (std::nothrow) TFolderViewWorker;
+    if (worker == nullptr) {
+        return false;
+    }
+    worker->DefView = DefViewWindow;
+    worker->ExpectedCount = DesktopItemCount();
+    worker->JobReady = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    worker->JobDone = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    if (worker->JobReady != nullptr && worker->JobDone != nullptr) {
+        worker->Thread = CreateThread(nullptr, 0, FolderViewThread, worker, 0, nullptr);
+    }
+    if (worker->Thread == nullptr) {
+        worker->Refs = 1;
+        ReleaseWorker(worker);
+        return false;
+    }
+    session.FolderView = worker;
+    // A shell that does not get there in time is left to the list-view messages, which tell whether
+    // it answers at all.
+    const TJobOutcome outcome = RunJob(worker, OpenJob);
+    if (outcome != TJobOutcome::Done) {
+        StopWorker(session, outcome != TJobOutcome::TimedOut);
+        return false;
+    }
+    return true;
+}
+
+void CloseFolderView(TDesktopSession& session) {
+    if (session.FolderView != nullptr) {
+        StopWorker(session, !ShellNotResponding);
+    }
+}
+
+bool ReadFolderViewIcons(TDesktopSession& session, std::vector<TCapturedIcon>& icons) {
+    icons.clear();
+    if (session.FolderView == nullptr) {
+        return false;
+    }
+    const TJobOutcome outcome = RunJob(session.FolderView, ReadJob);
+    if (outcome == TJobOutcome::TimedOut) {
+        ShellNotResponding = true;
+        StopWorker(session, false);
+        return false;
+    }
+    icons = std::move(session.FolderView->Icons);
+    session.FolderView->Icons.clear();
+    return outcome == TJobOutcome::Done;
+}
+
 bool MoveFolderViewIcons(TDesktopSession& session, const std::vector<TIconMove>& moves) {
     if (session.FolderView == nullptr) {
         return false;
     }
-    std::vector<PCUITEMID_CHILD> items;
-    std::vector<POINT> points;
-    items.reserve(moves.size());
-    points.reserve(moves.size());
-    for (const TIconMove& move : moves) {
-        if (move.Index < 0 || static_cast<size_t>(move.Index) >= session.FolderItems.size()) {
-            return false;
-        }
-        items.push_back(static_cast<PCUITEMID_CHILD>(session.FolderItems[static_cast<size_t>(move.Index)]));
-        points.push_back(POINT{move.X, move.Y});
+    session.FolderView->Moves = moves;
+    const TJobOutcome outcome = RunJob(session.FolderView, MoveJob);
+    if (outcome == TJobOutcome::TimedOut) {
+        ShellNotResponding = true;
+        StopWorker(session, false);
+        return false;
     }
-    return SUCCEEDED(session.FolderView->SelectAndPositionItems(static_cast<UINT>(items.size()), items.data(),
-                                                                points.data(),
-                                                                SVSI_POSITIONITEM | SVSI_NOSTATECHANGE));
+    return outcome == TJobOutcome::Done;
 }

@@ -116,32 +116,31 @@ TEST(FolderViewAccess, ReadsNamesAndPositionsInViewOrderAndMovesAllInOneCall) {
     // U+1D11E outside the BMP: encoded unit by unit, as the list view's captions are.
     view.Names = {L"Computer", L"", L"Notes \U0001D11E"};
     view.Places = {{17, 2}, {5, 5}, {300, 40}};
-    TDesktopSession session;
-    session.Status = TDesktopStatus::Ready;
-    session.FolderView = &view;
+    std::vector<void*> items;
     for (int i = 0; i < 3; ++i) {
-        session.FolderItems.push_back(NumberedItem(i));
+        items.push_back(NumberedItem(i));
     }
 
     std::vector<TCapturedIcon> icons;
-    ASSERT_TRUE(ReadFolderViewIcons(session, icons));
+    volatile LONG answered = 0;
+    ASSERT_TRUE(ReadFolderViewItems(&view, items, icons, &answered));
+    EXPECT_EQ(answered, 3) << "every answered item counts as progress";
     ASSERT_EQ(icons.size(), 2u) << "an item without a name is left out, as the list view's";
     EXPECT_EQ(icons[0].Caption, "Computer");
     EXPECT_EQ(icons[1].Index, 2);
     EXPECT_EQ(icons[1].Caption, "Notes \xED\xA0\xB4\xED\xB4\x9E");
     EXPECT_EQ(icons[1].X, 300);
 
-    ASSERT_TRUE(MoveFolderViewIcons(session, {{0, 70, 80}, {2, -10, 90}}));
+    ASSERT_TRUE(PositionFolderViewItems(&view, items, {{0, 70, 80}, {2, -10, 90}}));
     EXPECT_EQ(view.PositionCalls, 1);
     EXPECT_EQ(view.LastFlags, static_cast<DWORD>(SVSI_POSITIONITEM | SVSI_NOSTATECHANGE));
     EXPECT_EQ(view.Places[0].x, 70);
     EXPECT_EQ(view.Places[2].y, 90);
     EXPECT_EQ(view.Places[1].x, 5) << "an icon without a move stays";
-    EXPECT_FALSE(MoveFolderViewIcons(session, {{7, 1, 1}})) << "a move of an unknown item";
-
-    session.FolderView = nullptr; // not owned by the session here
-    CloseFolderView(session);
-    EXPECT_TRUE(session.FolderItems.empty());
+    EXPECT_FALSE(PositionFolderViewItems(&view, items, {{7, 1, 1}})) << "a move of an unknown item";
+    for (void* item : items) {
+        CoTaskMemFree(item);
+    }
 }
 
 } // namespace

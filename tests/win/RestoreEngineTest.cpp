@@ -62,6 +62,14 @@ protected:
         return texts;
     }
 
+    // Kavrilon must end while the host still hangs: it never waits for a shell that does not answer.
+    bool StillHung() {
+        host_.SetTimeout(300);
+        const bool answered = host_.Ping();
+        host_.SetTimeout(20000);
+        return !answered;
+    }
+
     // Waits until the host answers again after a hang.
     bool WaitForHost() {
         for (int i = 0; i < 200; ++i) {
@@ -81,20 +89,13 @@ TEST_F(RestoreEngine, AHungDesktopEndsSaveAndRestoreWithoutWaitingAndRedrawsOnce
     ASSERT_EQ(RunKavrilon({"/s"}).ExitCode, 0u);
     Scramble();
     ASSERT_TRUE(WriteOptionsFile({"QueryRestore=0", "DirectUndo=0"}));
-    // Kavrilon must end while the host still hangs: it never waits for a shell that does not answer.
-    const auto stillHung = [this] {
-        host_.SetTimeout(300);
-        const bool answered = host_.Ping();
-        host_.SetTimeout(20000);
-        return !answered;
-    };
 
     // The shell hangs right after the view's repainting was held off for the moves.
     ASSERT_TRUE(host_.HangOnRedrawOff(25000));
     TKavrilonRun restore({"/dlg", "/r"});
     EXPECT_EQ(Answer(restore, {IDOK}), std::vector<std::string>{NotResponding});
     EXPECT_EQ(restore.ExitCode(), 2u);
-    EXPECT_TRUE(stillHung());
+    EXPECT_TRUE(StillHung());
     EXPECT_EQ(BackupFiles().size(), 1u) << "a restore given up half-way keeps its undo backup";
     // Once the host answers again, its view repaints (WM_SETREDRAW TRUE shows it again).
     ASSERT_TRUE(WaitForHost());
@@ -106,7 +107,7 @@ TEST_F(RestoreEngine, AHungDesktopEndsSaveAndRestoreWithoutWaitingAndRedrawsOnce
     ASSERT_TRUE(host_.Hang(25000));
     const TRunResult save = RunKavrilon({"/s"}, 60000);
     EXPECT_EQ(save.ExitCode, 2u);
-    EXPECT_TRUE(stillHung());
+    EXPECT_TRUE(StillHung());
     ASSERT_TRUE(WaitForHost());
     EXPECT_EQ(RunKavrilon({"/r"}).ExitCode, 0u);
     EXPECT_EQ(Describe(CurrentPlaces(host_)), Describe({{17, 2}, {17, 78}, {300, 40}}));
@@ -313,6 +314,57 @@ TEST_F(RestoreEngine, FromWindows8OnAViewWithoutPositionsInterfaceFallsBackToThe
     ASSERT_EQ(RunKavrilon({"/r"}).ExitCode, 0u);
     EXPECT_EQ(Describe(CurrentPlaces(host_)), Describe(Places(shell)));
     DeleteFileA((desktop + "Notes.txt").c_str());
+}
+
+TEST_F(RestoreEngine, ADesktopServingThePositioningInterfaceIsSavedAndRestoredThroughItAlike) {
+    // The host registers itself as the shell's desktop, so that the shell windows find its view.
+    // Windows 7 keeps to the messages; Windows 10 takes the interface, with the same file and places.
+    DesktopHostOptions options;
+    options.folderView = true;
+    Start(options);
+    std::vector<std::string> files[2];
+    DesktopHostState moved[2];
+    const char* versions[2] = {"win7", "win10"};
+    for (int i = 0; i < 2; ++i) {
+        TWineVersionOverride version("Kavrilon.exe", versions[i]);
+        RemoveKavrilonData();
+        ASSERT_EQ(RunKavrilon({"/s"}).ExitCode, 0u) << versions[i];
+        files[i] = ReadLines(PrimaryLayoutFile());
+        ASSERT_EQ(files[i].size(), 6u) << versions[i];
+        files[i][2].clear(); // the time of the save
+        Scramble();
+        ASSERT_EQ(RunKavrilon({"/r"}).ExitCode, 0u) << versions[i];
+        ASSERT_TRUE(host_.QueryState(moved[i]));
+        EXPECT_EQ(Describe(Places(moved[i])), Describe({{17, 2}, {17, 78}, {300, 40}})) << versions[i];
+    }
+    EXPECT_EQ(files[1], files[0]);
+    EXPECT_GE(moved[0].movesByMessages, 3);
+    EXPECT_EQ(moved[0].movesByFolderView, 0);
+    EXPECT_EQ(moved[1].movesByMessages, moved[0].movesByMessages) << "no message moves an icon on Windows 10";
+    EXPECT_EQ(moved[1].movesByFolderView, 3);
+}
+
+TEST_F(RestoreEngine, AShellHangingInItsPositioningInterfaceEndsTheRestoreWithoutWaiting) {
+    // A call into the shell's interface cannot time out by itself: the restore gives it up.
+    TWineVersionOverride version("Kavrilon.exe", "win10");
+    DesktopHostOptions options;
+    options.folderView = true;
+    Start(options);
+    ASSERT_EQ(RunKavrilon({"/s"}).ExitCode, 0u);
+    Scramble();
+    ASSERT_TRUE(WriteOptionsFile({"QueryRestore=0", "DirectUndo=0"}));
+    ASSERT_TRUE(host_.HangOnPositioning(25000));
+    TKavrilonRun restore({"/dlg", "/r"});
+    EXPECT_EQ(Answer(restore, {IDOK}), std::vector<std::string>{NotResponding});
+    EXPECT_EQ(restore.ExitCode(), 2u);
+    EXPECT_TRUE(StillHung());
+    ASSERT_TRUE(WaitForHost());
+    // The action mutex is free: the next restore runs (and finds the icons placed by the late call).
+    EXPECT_EQ(RunKavrilon({"/r"}).ExitCode, 0u);
+    DesktopHostState state;
+    ASSERT_TRUE(host_.QueryState(state));
+    EXPECT_EQ(Describe(Places(state)), Describe({{17, 2}, {17, 78}, {300, 40}}));
+    EXPECT_EQ(state.movesByMessages, 0);
 }
 
 TEST_F(RestoreEngine, OnAScaledDisplayTheKeyAndThePositionsArePhysicalPixels) {
