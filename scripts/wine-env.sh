@@ -42,10 +42,14 @@ kv_create_prefix() {
     KV_STARTED_PREFIXES+=("$dir")
     local archvar=()
     [ "$arch" = win32 ] && archvar=(WINEARCH=win32)
+    # The first boot runs to its end (every process of the prefix gone) before a persistent server is
+    # kept: booting under a kept server leaves two service managers in the prefix, and then no other
+    # process finds a COM class that a program registers (the desktop host's shell windows).
+    env WINEPREFIX="$dir" "${archvar[@]}" wine wineboot -i >/dev/null 2>&1
+    env WINEPREFIX="$dir" "${archvar[@]}" wineserver -w
     # A persistent server keeps every test's Wine start fast; it is stopped by kv_stop_all.
     env WINEPREFIX="$dir" "${archvar[@]}" wineserver -p
-    env WINEPREFIX="$dir" "${archvar[@]}" wine wineboot -i >/dev/null 2>&1
-    # wineboot returns before the registry is flushed; wait until the prefix is complete.
+    # The registry may be flushed late; wait until the prefix is complete.
     local waited=0
     while [ ! -s "$dir/system.reg" ] && [ $waited -lt 300 ]; do
         sleep 0.1

@@ -150,10 +150,14 @@ int main(int argc, char** argv) {
 
     const auto nothing = [] {};
     const double empty = FastestRun("\"" + folder + "kv_bench_empty.exe\"", 11, nothing, ok);
+    const double libraries = FastestRun("\"" + folder + "kv_bench_system_libraries.exe\"", 11, nothing, ok);
     const double start = FastestRun(kavrilon + " --S", 11, nothing, ok);
     std::printf("start of an empty program            %10.0f\n", empty);
-    std::printf("start of Kavrilon.exe --S            %10.0f  = %.2f x empty (target 1.5)\n", start,
-                start / empty);
+    std::printf("start with Kavrilon's system libraries and COM %10.0f  = %.2f x empty\n", libraries,
+                libraries / empty);
+    std::printf(
+        "start of Kavrilon.exe --S            %10.0f  = %.2f x empty (target 1.5), %.2f x the libraries\n",
+        start, start / empty, start / libraries);
 
     std::vector<TRow> rows;
     for (unsigned icons : counts) {

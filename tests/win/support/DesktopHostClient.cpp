@@ -1,5 +1,7 @@
 #include "DesktopHostClient.h"
 
+#include <exdisp.h>
+
 #include <cstdlib>
 #include <sstream>
 
@@ -259,7 +261,43 @@ bool DesktopHost::Start(const std::vector<DesktopIcon>& icons, const DesktopHost
     const std::wstring fixture = TempFile(L"-fixture.txt");
     if (!WriteUtf8File(fixture, FixtureText(icons, options)))
         return Fail("cannot write the fixture file");
-    return Launch(L"--fixture " + Quoted(fixture));
+    if (!options.folderView)
+        return Launch(L"--fixture " + Quoted(fixture));
+    // The host is only of use when other processes reach it through COM (see OthersReachTheShellWindows).
+    if (!Launch(L"--fixture " + Quoted(fixture)))
+        return false;
+    if (OthersReachTheShellWindows())
+        return true;
+    return Fail("the host's shell windows are not reachable through COM (is the prefix's RPC service "
+                "confused? scripts/wine-env.sh boots a prefix to its end before it keeps a server)");
+}
+
+namespace {
+
+DWORD WINAPI CreateShellWindowsThread(void*) {
+    if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)))
+        return 0;
+    IUnknown* windows = nullptr;
+    const bool created = SUCCEEDED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_ALL, IID_IUnknown,
+                                                    reinterpret_cast<void**>(&windows)));
+    if (windows != nullptr)
+        windows->Release();
+    CoUninitialize();
+    return created ? 1 : 0;
+}
+
+} // namespace
+
+bool DesktopHost::OthersReachTheShellWindows() {
+    // The host points CLSID_ShellWindows at its own class: creating it succeeds only through the host.
+    HANDLE thread = CreateThread(nullptr, 0, CreateShellWindowsThread, nullptr, 0, nullptr);
+    if (thread == nullptr)
+        return false;
+    DWORD created = 0;
+    if (WaitForSingleObject(thread, timeoutMs_) == WAIT_OBJECT_0)
+        GetExitCodeThread(thread, &created);
+    CloseHandle(thread);
+    return created == 1;
 }
 
 bool DesktopHost::StartShell() {

@@ -128,6 +128,8 @@ public:
 
 private:
     bool Launch(const std::wstring& arguments);
+    // Whether another apartment reaches the host's shell windows through COM (folder-view hosts).
+    bool OthersReachTheShellWindows();
     bool Request(const std::string& request);
     bool Fail(const std::string& message);
     std::wstring TempFile(const wchar_t* suffix);
