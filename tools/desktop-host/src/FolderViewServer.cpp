@@ -8,6 +8,7 @@
 
 #include <cstring>
 
+#include "ComStubs.h"
 #include "Desktop.h"
 #include "Hang.h"
 
@@ -244,7 +245,9 @@ public:
 
 // The desktop's browser, as FindWindowSW hands it out: an automation object whose top-level
 // browser service is itself, with the desktop view as its active view.
-class TDesktopBrowser final : public IDispatch, public IServiceProvider, public IShellBrowser {
+class TDesktopBrowser final : public NoAutomation<IDispatch>,
+                              public IServiceProvider,
+                              public DecliningShellBrowser {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
         if (object == nullptr)
@@ -259,22 +262,6 @@ public:
         return E_NOINTERFACE;
     }
     KV_STATIC_UNKNOWN
-
-    // IDispatch: no automation members.
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-        if (count == nullptr)
-            return E_POINTER;
-        *count = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return DISP_E_UNKNOWNNAME;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                     UINT*) override {
-        return DISP_E_MEMBERNOTFOUND;
-    }
 
     // IServiceProvider
     HRESULT STDMETHODCALLTYPE QueryService(REFGUID service, REFIID iid, void** object) override {
@@ -291,31 +278,16 @@ public:
         *window = Desktop().progman;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE InsertMenusSB(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetMenuSB(HMENU, HOLEMENU, HWND) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE RemoveMenusSB(HMENU) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetStatusTextSB(LPCWSTR) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnableModelessSB(BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE TranslateAcceleratorSB(MSG*, WORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE BrowseObject(PCUIDLIST_RELATIVE, UINT) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetViewStateStream(DWORD, IStream**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetControlWindow(UINT, HWND*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SendControlMsg(UINT, UINT, WPARAM, LPARAM, LRESULT*) override {
-        return E_NOTIMPL;
-    }
     HRESULT STDMETHODCALLTYPE QueryActiveShellView(IShellView** view) override {
         if (view == nullptr)
             return E_POINTER;
         *view = static_cast<IShellView*>(&g_view);
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE OnViewWindowActive(IShellView*) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE SetToolbarItems(LPTBBUTTONSB, UINT, UINT) override { return E_NOTIMPL; }
 } g_browser;
 
 // The shell windows: they know one window, the desktop.
-class TShellWindows final : public IShellWindows {
+class TShellWindows final : public NoAutomation<IShellWindows> {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
         if (object == nullptr)
@@ -327,21 +299,6 @@ public:
         return E_NOINTERFACE;
     }
     KV_STATIC_UNKNOWN
-
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-        if (count == nullptr)
-            return E_POINTER;
-        *count = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return DISP_E_UNKNOWNNAME;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                     UINT*) override {
-        return DISP_E_MEMBERNOTFOUND;
-    }
 
     HRESULT STDMETHODCALLTYPE get_Count(LONG* count) override {
         if (count == nullptr)

@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include "ComStubs.h"
 #include "Desktop.h"
 
 namespace kvhost {
@@ -9,7 +10,7 @@ namespace {
 
 // The least a view needs from its browser: the frame window and the active view. Everything
 // about menus, toolbars, status bar and navigation is declined.
-class MinimalShellBrowser final : public IShellBrowser {
+class MinimalShellBrowser final : public DecliningShellBrowser {
 public:
     explicit MinimalShellBrowser(HWND frame) : frame_(frame) {}
 
@@ -43,21 +44,7 @@ public:
         *window = frame_;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
 
-    // IShellBrowser
-    HRESULT STDMETHODCALLTYPE InsertMenusSB(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetMenuSB(HMENU, HOLEMENU, HWND) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE RemoveMenusSB(HMENU) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetStatusTextSB(LPCWSTR) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnableModelessSB(BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE TranslateAcceleratorSB(MSG*, WORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE BrowseObject(PCUIDLIST_RELATIVE, UINT) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetViewStateStream(DWORD, IStream**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetControlWindow(UINT, HWND*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SendControlMsg(UINT, UINT, WPARAM, LPARAM, LRESULT*) override {
-        return E_NOTIMPL;
-    }
     HRESULT STDMETHODCALLTYPE QueryActiveShellView(IShellView** view) override {
         if (view == nullptr)
             return E_POINTER;
@@ -67,8 +54,6 @@ public:
         view_->AddRef();
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE OnViewWindowActive(IShellView*) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE SetToolbarItems(LPTBBUTTONSB, UINT, UINT) override { return E_NOTIMPL; }
 
 private:
     LONG refs_ = 1;
