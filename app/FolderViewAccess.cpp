@@ -214,14 +214,19 @@ DWORD WINAPI FolderViewThread(void* parameter) {
         if (job == QuitJob) {
             break;
         }
-        if (job == OpenJob) {
-            worker->Result = ReachFolderView(worker->DefView, worker->ExpectedCount, &worker->Progress,
-                                             &worker->View, worker->Items);
-        } else if (job == ReadJob) {
-            worker->Result =
-                ReadFolderViewItems(worker->View, worker->Items, worker->Icons, &worker->Progress);
-        } else if (job == MoveJob) {
-            worker->Result = PositionFolderViewItems(worker->View, worker->Items, worker->Moves);
+        // Nothing may leave the thread procedure: a job that runs out of memory has failed.
+        try {
+            if (job == OpenJob) {
+                worker->Result = ReachFolderView(worker->DefView, worker->ExpectedCount, &worker->Progress,
+                                                 &worker->View, worker->Items);
+            } else if (job == ReadJob) {
+                worker->Result =
+                    ReadFolderViewItems(worker->View, worker->Items, worker->Icons, &worker->Progress);
+            } else if (job == MoveJob) {
+                worker->Result = PositionFolderViewItems(worker->View, worker->Items, worker->Moves);
+            }
+        } catch (...) {
+            worker->Result = false;
         }
         SetEvent(worker->JobDone);
     }
@@ -239,13 +244,14 @@ DWORD WINAPI FolderViewThread(void* parameter) {
 
 enum class TJobOutcome { Done, Failed, TimedOut };
 
-// Hands a job to the thread and waits while the shell keeps answering.
-TJobOutcome RunJob(TFolderViewWorker* worker, LONG job) {
+// Hands a job to the thread and waits while the shell keeps answering: the job is given up when no
+// call has been answered for `patienceMs`.
+TJobOutcome RunJob(TFolderViewWorker* worker, LONG job, DWORD patienceMs = ShellTimeoutMs) {
     InterlockedExchange(&worker->Job, job);
     SetEvent(worker->JobReady);
     LONG seen = InterlockedCompareExchange(&worker->Progress, 0, 0);
     for (;;) {
-        if (WaitForSingleObject(worker->JobDone, ShellTimeoutMs) == WAIT_OBJECT_0) {
+        if (WaitForSingleObject(worker->JobDone, patienceMs) == WAIT_OBJECT_0) {
             return worker->Result ? TJobOutcome::Done : TJobOutcome::Failed;
         }
         const LONG now = InterlockedCompareExchange(&worker->Progress, 0, 0);
@@ -382,7 +388,9 @@ bool MoveFolderViewIcons(TDesktopSession& session, const std::vector<TIconMove>&
         return false;
     }
     session.FolderView->Moves = moves;
-    const TJobOutcome outcome = RunJob(session.FolderView, MoveJob);
+    // All moves are one call: the shell gets a millisecond per icon on top of the usual time.
+    const TJobOutcome outcome =
+        RunJob(session.FolderView, MoveJob, ShellTimeoutMs + static_cast<DWORD>(moves.size()));
     if (outcome == TJobOutcome::TimedOut) {
         ShellNotResponding = true;
         StopWorker(session, false);
