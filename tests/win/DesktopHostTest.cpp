@@ -172,8 +172,10 @@ TEST_F(DesktopHostTest, WorkerWindowInFrontOfProgmanHoldsTheView) {
     options.hasViewRect = true;
     options.viewRect = RECT{100, 50, 900, 650};
     Start(kThreeIcons, options);
-    HWND progman = FindWindowA("Progman", "Program Manager");
+    // This host's own Progman: a host of an earlier test may not have finished closing its windows.
+    HWND progman = state_.progman.handle;
     ASSERT_NE(progman, nullptr);
+    EXPECT_EQ(ClassOf(progman), "Progman");
     EXPECT_EQ(FindWindowExA(progman, nullptr, "SHELLDLL_DefView", nullptr), nullptr);
 
     HWND worker = state_.defViewParent.handle;
