@@ -86,6 +86,14 @@ void FreeSharedBuffer() {
     if (SharedBuffer == nullptr) {
         return;
     }
+    if (ShellNotResponding) {
+        // A message that timed out stays queued in the shell, which writes its answer into the
+        // buffer once it gets to it: released now, that write would land in freed (or reused)
+        // memory of the shell's heap. The buffer is left to the shell, one page per hung action.
+        SharedBuffer = nullptr;
+        SharedMapping = nullptr;
+        return;
+    }
     if (IsNTPlatform) {
         const auto release =
             reinterpret_cast<TVirtualFreeEx>(reinterpret_cast<void*>(Kernel32Function("VirtualFreeEx")));

@@ -35,7 +35,8 @@ extern HANDLE SharedMapping;
 // backed by the paging file, which lies in the address range all processes share. Callers test
 // SharedBuffer afterwards and give up quietly when it is null.
 void AllocSharedBuffer();
-// Releases what AllocSharedBuffer took; nothing when no buffer is allocated.
+// Releases what AllocSharedBuffer took; nothing when no buffer is allocated. After a message to the
+// shell timed out the buffer is not released but left to the shell, which may still write into it.
 void FreeSharedBuffer();
 
 // Reads the caption and position of item `index` of DesktopListView into `item`. True when every

@@ -113,6 +113,27 @@ TEST_F(RestoreEngine, AHungDesktopEndsSaveAndRestoreWithoutWaitingAndRedrawsOnce
     EXPECT_EQ(Describe(CurrentPlaces(host_)), Describe({{17, 2}, {17, 78}, {300, 40}}));
 }
 
+// A shell that is only slow carries out a request that timed out once it gets to it: the buffer the
+// request names must still be committed memory of the shell then, during a save and a restore alike.
+TEST_F(RestoreEngine, AShellThatWakesUpAfterATimeoutWritesOnlyIntoCommittedMemory) {
+    Start();
+    ASSERT_EQ(RunKavrilon({"/s"}).ExitCode, 0u);
+    ASSERT_TRUE(WriteOptionsFile({"QueryRestore=0", "DirectUndo=0"}));
+    const struct {
+        const char* Verb;
+        UINT Message;
+    } cases[] = {{"/s", LVM_GETITEMTEXTW}, {"/r", LVM_GETITEMPOSITION}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Verb);
+        ASSERT_TRUE(host_.HangBefore(c.Message, 6000));
+        EXPECT_EQ(RunKavrilon({c.Verb}, 60000).ExitCode, 2u);
+        ASSERT_TRUE(WaitForHost()) << "the shell did not survive its late answer";
+        DesktopHostState state;
+        ASSERT_TRUE(host_.QueryState(state));
+        EXPECT_EQ(state.strayWrites, 0) << "the late answer went to memory that was released";
+    }
+}
+
 TEST_F(RestoreEngine, NoBoxIsOpenWhileTheShellIsHeldAndTheReadingChangedItsSettings) {
     // On the Vista family a save switches auto-arrange off while it reads: by the time its notice
     // is shown, auto-arrange must be on again.

@@ -113,6 +113,9 @@ bool ParseState(const std::string& dump, DesktopHostState& state, std::string& e
         } else if (key == "moves") {
             line >> state.movesByMessages >> state.movesByFolderView;
             ok = !line.fail();
+        } else if (key == "stray-writes") {
+            line >> state.strayWrites;
+            ok = !line.fail();
         } else if (key == "command") {
             std::string wParam, lParam;
             line >> wParam >> lParam;
@@ -415,6 +418,10 @@ bool DesktopHost::Hang(unsigned milliseconds) {
 
 bool DesktopHost::HangOnRedrawOff(unsigned milliseconds) {
     return Request("hang-on-redraw-off " + std::to_string(milliseconds));
+}
+
+bool DesktopHost::HangBefore(UINT message, unsigned milliseconds) {
+    return Request("hang-before " + std::to_string(message) + " " + std::to_string(milliseconds));
 }
 
 bool DesktopHost::HangOnPositioning(unsigned milliseconds) {

@@ -70,6 +70,7 @@ struct DesktopHostState {
     std::vector<HostItem> items;
     long movesByMessages = 0;          // icons moved by position messages of other processes
     long movesByFolderView = 0;        // icons placed through the served positioning interface
+    long strayWrites = -1;             // list-view requests whose buffer was not committed memory
     std::vector<HostCommand> commands; // WM_COMMANDs received by Progman, oldest first
 
     std::vector<uint32_t> CommandIds() const; // LOWORD of each logged wParam
@@ -97,6 +98,9 @@ public:
     bool Hang(unsigned milliseconds);
     // The same once its list view has handled the next WM_SETREDRAW FALSE (a shell hanging mid-way).
     bool HangOnRedrawOff(unsigned milliseconds);
+    // Its next list-view `message` (LVM_GETITEMTEXTW, LVM_GETITEMPOSITION, ...) waits `milliseconds`
+    // before it is carried out: the sender gives up meanwhile and the write comes later.
+    bool HangBefore(UINT message, unsigned milliseconds);
     // The same in its next SelectAndPositionItems (a folder-view host, see folderView).
     bool HangOnPositioning(unsigned milliseconds);
 

@@ -84,6 +84,7 @@ std::string StateDump() {
     }
     const MoveCounts moves = CountedMoves();
     dump += "moves " + std::to_string(moves.byMessages) + " " + std::to_string(moves.byFolderView) + "\n";
+    dump += "stray-writes " + std::to_string(StrayWrites()) + "\n";
     for (const CommandRecord& record : desktop.commandLog) {
         dump += "command " + Hex(static_cast<unsigned long>(record.wParam)) + " " +
                 Hex(static_cast<unsigned long long>(record.lParam)) + "\n";
@@ -167,6 +168,8 @@ LRESULT HandleRequest(const std::string& request) {
         return RequestHang(g_control, argument) ? 1 : 0;
     if (verb == "hang-on-redraw-off")
         return ArmHangOnRedrawOff(Desktop().listView, argument) ? 1 : 0;
+    if (verb == "hang-before")
+        return ArmHangBeforeMessage(Desktop().listView, argument) ? 1 : 0;
     if (verb == "hang-on-positioning")
         return ArmHangOnPositioning(argument) ? 1 : 0;
     if (verb == "ping" && argument.empty())

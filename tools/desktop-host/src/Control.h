@@ -12,6 +12,8 @@
 //   ping                  nothing: tells that the host answers
 //   hang <ms>             the window thread sleeps <ms> milliseconds after answering (Hang.h)
 //   hang-on-redraw-off <ms>  the same once the list view has handled the next WM_SETREDRAW FALSE
+//   hang-before <msg> <ms>  the next list-view message <msg> waits <ms> before it is carried out;
+//                         writes into memory that is not committed are counted (Hang.h)
 //   hang-on-positioning <ms>  the same in the next SelectAndPositionItems of the served interface
 //   quit                  end the host (exit code 0) once the reply is sent
 //
@@ -31,6 +33,7 @@
 //                                    lower-case digits each), "-" when empty
 //   moves <by messages> <by folder view>  icons moved by position messages from other processes
 //                                    and by the served positioning interface (FolderViewServer.h)
+//   stray-writes <count>  list-view requests whose buffer was not committed memory (Hang.h)
 //   command <wParam hex> <lParam hex>  one line per logged WM_COMMAND, oldest first
 //   end
 // Handles and styles are written as 0x-prefixed hex, coordinates in signed decimal.

@@ -15,6 +15,15 @@ bool RequestHang(HWND control, const std::string& argument);
 // carried out and then the thread sleeps, as if the shell hung in the middle of a restore.
 bool ArmHangOnRedrawOff(HWND listView, const std::string& argument);
 
+// "hang-before <message> <milliseconds>": the next `message` (LVM_GETITEMTEXTA/W or
+// LVM_GETITEMPOSITION, in decimal) that reaches `listView` waits that long before it is carried out,
+// as if the shell were slow to get to it: the sender gives up meanwhile. From then on every such
+// message whose lParam is not committed, writable memory of the host is counted as a stray write
+// and left undone (a real shell would write into freed memory there).
+bool ArmHangBeforeMessage(HWND listView, const std::string& argument);
+// Stray writes counted since the start.
+long StrayWrites();
+
 // "hang-on-positioning <milliseconds>": the next SelectAndPositionItems of the served interface
 // sleeps before it places anything, as if the shell hung in the middle of a restore.
 bool ArmHangOnPositioning(const std::string& argument);
