@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "CallbackBarrier.h"
 #include "ActionProcedures.h"
 #include "Actions.h"
 #include "AppGlobals.h"
@@ -10,6 +11,7 @@
 #include "KavrilonNames.h"
 #include "Language.h"
 #include "MessageBox.h"
+#include "OptionRules.h"
 #include "Options.h"
 #include "ResourceIds.h"
 #include "RunAction.h"
@@ -27,6 +29,8 @@ TInputDesktopCheck InputDesktopAvailable = OpenInputDesktopSucceeds;
 namespace {
 
 constexpr UINT_PTR InputDesktopTimer = 1;
+// The pause between the return of the input desktop and the automatic restore.
+constexpr UINT_PTR AutoRestoreDelayTimer = 2;
 constexpr UINT InputDesktopPollMs = 100;
 // The size of the first NOTIFYICONDATAA layout, which every Windows version takes.
 constexpr DWORD TrayIconRecordSize = 88;
@@ -191,9 +195,12 @@ void InputDesktopTimerTick() {
         return;
     }
     KillTimer(TrayWindow, InputDesktopTimer);
-    Sleep(static_cast<DWORD>(GetPrivateProfileIntA(OptionsSection, "DelayAutoRest", DefaultAutoRestoreDelayMs,
-                                                   OptionsFilePath().c_str())));
-    RunAutomaticRestore();
+    // Waited for with a timer, so that the window keeps answering (a logoff included) meanwhile.
+    const UINT delay = ClampAutoRestoreDelay(GetPrivateProfileIntA(
+        OptionsSection, "DelayAutoRest", DefaultAutoRestoreDelayMs, OptionsFilePath().c_str()));
+    if (SetTimer(TrayWindow, AutoRestoreDelayTimer, delay, nullptr) == 0) {
+        RunAutomaticRestore();
+    }
 }
 
 LRESULT TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -238,6 +245,9 @@ LRESULT TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_TIMER:
         if (wParam == InputDesktopTimer) {
             InputDesktopTimerTick();
+        } else if (wParam == AutoRestoreDelayTimer) {
+            KillTimer(window, AutoRestoreDelayTimer);
+            RunAutomaticRestore();
         }
         return 0;
     case WM_INITMENUPOPUP:
@@ -265,15 +275,12 @@ LRESULT TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
 
 // The procedure of the class "Kavrilon": the splash and about windows are the popups of the class.
 LRESULT CALLBACK KavrilonWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    try {
+    return CallbackBarrier<LRESULT>(0, [&] {
         if ((GetWindowLongA(window, GWL_STYLE) & WS_POPUP) != 0) {
             return SplashWindowProc(window, message, wParam, lParam);
         }
         return TrayWindowProc(window, message, wParam, lParam);
-    } catch (...) {
-        // Nothing may escape into the system's message dispatch.
-        return 0;
-    }
+    });
 }
 
 } // namespace

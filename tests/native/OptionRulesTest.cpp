@@ -37,3 +37,15 @@ TEST(OptionRules, LanguageIsGermanOnlyForZeroAndEnglishForEverythingButOne) {
 }
 
 } // namespace
+
+TEST(OptionRules, TheAutoRestoreDelayStaysWithinTenSeconds) {
+    const struct {
+        uint32_t Stored;
+        uint32_t Expected;
+    } cases[] = {{0, 0},           {200, 200},          {10000, 10000},
+                 {10001, 10000},   {600000, 10000},     {0xFFFFFFFBu /* -5 */, 0},
+                 {0x80000000u, 0}, {0x7FFFFFFFu, 10000}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(ClampAutoRestoreDelay(c.Stored), c.Expected) << c.Stored;
+    }
+}

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -398,6 +400,37 @@ TEST_F(TrayMenuTest, ALockedWorkstationDefersTheRestoreUntilTheInputDesktopRetur
         },
         5000));
     EXPECT_GE(GetTickCount64() - unlocked, 300u) << "the pause of DelayAutoRest";
+    InputDesktopAvailable = OpenInputDesktopSucceeds;
+    host.Stop();
+}
+
+// A hand-edited pause of ten minutes: the tray's thread keeps answering while it runs, and the
+// restore comes after at most ten seconds.
+TEST_F(TrayMenuTest, AHugeAutoRestoreDelayNeitherFreezesTheTrayNorPostponesTheRestoreForLong) {
+    kvtest::DesktopHost host;
+    ASSERT_TRUE(host.Start({{"Alpha", 100, 100}})) << host.LastError();
+    ASSERT_TRUE(WriteLayoutFile(Primary(), {{600, 400, "Alpha"}}));
+    Open("RestoreAtChange=1\r\nDelayAutoRest=600000\r\n");
+    // The pause follows the return of a locked workstation's input desktop.
+    InputDesktopOpen = false;
+    InputDesktopAvailable = [] { return InputDesktopOpen; };
+    SendMessageA(TrayWindow, WM_DISPLAYCHANGE, 32, 0);
+    Pump();
+    InputDesktopOpen = true;
+    const ULONGLONG requested = GetTickCount64();
+    // Each pump returns at once; a tray that slept on its thread would hold the first one for the
+    // whole pause.
+    ULONGLONG longestPump = 0;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            const ULONGLONG start = GetTickCount64();
+            Pump();
+            longestPump = std::max(longestPump, GetTickCount64() - start);
+            return CurrentPlaces(host) == std::vector<TPlace>({{600, 400}});
+        },
+        20000));
+    EXPECT_LT(longestPump, 5000u) << "the tray's thread stood still during the pause";
+    EXPECT_GE(GetTickCount64() - requested, 9900u) << "the pause is kept to ten seconds, not skipped";
     InputDesktopAvailable = OpenInputDesktopSucceeds;
     host.Stop();
 }
