@@ -1,6 +1,7 @@
 // The options dialog: the settings, the language, autostart, the shell extension's installer,
 // removing all traces, starting the tray program and the about screen.
 
+#include "CallbackBarrier.h"
 #include "OptionsDialog.h"
 
 #include <shellapi.h>
@@ -288,6 +289,9 @@ void SetShellExtButtonText(HWND dialog) {
     ShellExtInstalled = IsShellExtInstalled();
     // The desktop handles are taken afresh: installing may have restarted the shell.
     LocateDesktop();
+    // Only the windows are kept: the dialog may stay open for long, and needs no handle of the
+    // shell's process.
+    ReleaseShellProcess();
     // A shell that cannot load the extension is offered nothing but installing (the button is
     // disabled then).
     const bool installed = ShellExtInstalled && ShellExtUsableByShell();
@@ -296,16 +300,18 @@ void SetShellExtButtonText(HWND dialog) {
 }
 
 INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    switch (message) {
-    case WM_INITDIALOG:
-        InitDialog(dialog);
-        return TRUE;
-    case WM_COMMAND:
-        HandleCommand(dialog, LOWORD(wParam), HIWORD(wParam));
-        return TRUE;
-    default:
-        return FALSE;
-    }
+    return CallbackBarrier<INT_PTR>(FALSE, [&]() -> INT_PTR {
+        switch (message) {
+        case WM_INITDIALOG:
+            InitDialog(dialog);
+            return TRUE;
+        case WM_COMMAND:
+            HandleCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+            return TRUE;
+        default:
+            return FALSE;
+        }
+    });
 }
 
 void ShowOptionsDialog() {
@@ -343,7 +349,9 @@ void ShowOptionsDialog() {
             OwnerWindow = FindWindowA(TrayWindowClassName, TrayWindowTitle);
         }
         if (OwnerWindow != nullptr) {
-            SendMessageA(OwnerWindow, WM_CLOSE, 0, 0);
+            // Posted: a tray instance that hangs must not hold this process, nor the action mutex
+            // that it still holds.
+            PostMessageA(OwnerWindow, WM_CLOSE, 0, 0);
         }
     }
 }

@@ -429,6 +429,57 @@ TEST_F(OptionsDialog, RemoveTracesAnsweredYesRemovesEverythingAndClosesTheTrayNo
     RemoveTree(folder);
 }
 
+// A window of the tray's class and title whose thread stops answering: a hung tray instance.
+class THungTray {
+public:
+    THungTray() {
+        thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+        WaitForSingleObject(created_, 15000);
+    }
+    ~THungTray() {
+        SetEvent(release_);
+        WaitForSingleObject(thread_, 15000);
+        CloseHandle(thread_);
+        CloseHandle(created_);
+        CloseHandle(release_);
+    }
+    HWND Window = nullptr;
+
+private:
+    static DWORD WINAPI Run(void* parameter) {
+        auto* self = static_cast<THungTray*>(parameter);
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = DefWindowProcA;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = TrayWindowClassName;
+        RegisterClassA(&windowClass);
+        self->Window = CreateWindowA(TrayWindowClassName, TrayWindowTitle, WS_OVERLAPPED, 0, 0, 10, 10,
+                                     nullptr, nullptr, windowClass.hInstance, nullptr);
+        SetEvent(self->created_);
+        // Never looks at its queue while it waits: a message sent to the window is not answered.
+        WaitForSingleObject(self->release_, INFINITE);
+        DestroyWindow(self->Window);
+        return 0;
+    }
+    HANDLE created_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE thread_ = nullptr;
+};
+
+TEST_F(OptionsDialog, RemoveTracesEndsAlthoughTheTrayInstanceHangs) {
+    ASSERT_TRUE(WriteOptionsFile({"RestoreAtStart=0", "Language=1"}));
+    THungTray tray;
+    ASSERT_NE(tray.Window, nullptr);
+    TOptionsRun options({"/o"});
+    ASSERT_NE(options.Dialog, nullptr);
+    PostMessageA(options.Dialog, WM_COMMAND, IdcRemoveTraces, 0);
+    HWND question = options.NextBox();
+    ASSERT_NE(question, nullptr);
+    EXPECT_TRUE(PressDialogButton(question, IDYES));
+    EXPECT_TRUE(options.Finish()) << "the options dialog waited for a tray that does not answer";
+    EXPECT_FALSE(IsFolder(KavrilonDataFolder()));
+}
+
 // The install button with the real registration utility in a folder beside a copy of the program.
 class ShellExtButton : public OptionsDialog {
 protected:
