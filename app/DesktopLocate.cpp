@@ -1,5 +1,7 @@
 #include "DesktopLocate.h"
 
+#include "CallbackBarrier.h"
+
 HWND ProgmanWindow = nullptr;
 HWND DefViewWindow = nullptr;
 bool DefViewUnderWorker = false;
@@ -15,9 +17,7 @@ bool StopAt(int stage) {
     return false;
 }
 
-} // namespace
-
-BOOL CALLBACK FindDefViewProc(HWND window, LPARAM) {
+BOOL FindDefView(HWND window) {
     DefViewWindow = nullptr;
     char className[50] = {};
     const int length = GetClassNameA(window, className, sizeof(className));
@@ -31,6 +31,12 @@ BOOL CALLBACK FindDefViewProc(HWND window, LPARAM) {
     }
     DefViewUnderWorker = IsWorkerClass(name);
     return FALSE;
+}
+
+} // namespace
+
+BOOL CALLBACK FindDefViewProc(HWND window, LPARAM) {
+    return CallbackBarrier<BOOL>(FALSE, [&] { return FindDefView(window); });
 }
 
 bool LocateDesktop() {

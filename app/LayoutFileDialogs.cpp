@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "CallbackBarrier.h"
 #include "AppGlobals.h"
 #include "BackupStore.h"
 #include "FileDialogRules.h"
@@ -125,24 +126,28 @@ public:
     }
 
     HRESULT STDMETHODCALLTYPE OnFileOk(IFileDialog* dialog) override {
-        TComPtr<IShellItem> result;
-        if (FAILED(dialog->GetResult(result.put()))) {
-            return E_FAIL;
-        }
-        return FileSystemPath(result.get()).empty() ? E_FAIL : S_OK;
+        return CallbackBarrier<HRESULT>(E_FAIL, [&]() -> HRESULT {
+            TComPtr<IShellItem> result;
+            if (FAILED(dialog->GetResult(result.put()))) {
+                return E_FAIL;
+            }
+            return FileSystemPath(result.get()).empty() ? E_FAIL : S_OK;
+        });
     }
     HRESULT STDMETHODCALLTYPE OnFolderChanging(IFileDialog*, IShellItem*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE OnFolderChange(IFileDialog* dialog) override {
-        TComPtr<IShellItem> folder;
-        if (FAILED(dialog->GetFolder(folder.put()))) {
-            return E_FAIL;
-        }
-        const std::string path = FileSystemPath(folder.get());
-        if (path.empty()) {
-            return E_FAIL;
-        }
-        dialog->SetFileName(Widen(SuggestLayoutFileName(path)).c_str());
-        return S_OK;
+        return CallbackBarrier<HRESULT>(E_FAIL, [&]() -> HRESULT {
+            TComPtr<IShellItem> folder;
+            if (FAILED(dialog->GetFolder(folder.put()))) {
+                return E_FAIL;
+            }
+            const std::string path = FileSystemPath(folder.get());
+            if (path.empty()) {
+                return E_FAIL;
+            }
+            dialog->SetFileName(Widen(SuggestLayoutFileName(path)).c_str());
+            return S_OK;
+        });
     }
     HRESULT STDMETHODCALLTYPE OnSelectionChange(IFileDialog*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE OnShareViolation(IFileDialog*, IShellItem*,
@@ -286,7 +291,9 @@ std::string RunItemDialog() {
     return result;
 }
 
-UINT_PTR CALLBACK ClassicDialogHook(HWND hook, UINT message, WPARAM, LPARAM lParam) {
+namespace {
+
+UINT_PTR ClassicDialogHookBody(HWND hook, UINT message, LPARAM lParam) {
     HWND dialog = GetParent(hook);
     if (message == WM_INITDIALOG) {
         RECT rect = {};
@@ -312,8 +319,7 @@ UINT_PTR CALLBACK ClassicDialogHook(HWND hook, UINT message, WPARAM, LPARAM lPar
         char folder[MAX_PATH + 1] = {};
         const LRESULT length =
             SendMessageA(dialog, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(folder));
-        const std::string path =
-            length > 0 ? std::string(folder, static_cast<size_t>(length - 1)) : std::string();
+        const std::string path = FolderPathFromReply(folder, MAX_PATH, static_cast<long>(length));
         const std::string name = SuggestLayoutFileName(path);
         OPENFILENAMEA* request = notify->lpOFN;
         if (request != nullptr && request->lpstrFile != nullptr && request->nMaxFile > name.size()) {
@@ -322,4 +328,10 @@ UINT_PTR CALLBACK ClassicDialogHook(HWND hook, UINT message, WPARAM, LPARAM lPar
         SendMessageA(dialog, CDM_SETCONTROLTEXT, FileNameControl, reinterpret_cast<LPARAM>(name.c_str()));
     }
     return 0;
+}
+
+} // namespace
+
+UINT_PTR CALLBACK ClassicDialogHook(HWND hook, UINT message, WPARAM, LPARAM lParam) {
+    return CallbackBarrier<UINT_PTR>(0, [&] { return ClassicDialogHookBody(hook, message, lParam); });
 }

@@ -1,5 +1,6 @@
 #include "MessageBox.h"
 
+#include "CallbackBarrier.h"
 #include "AppGlobals.h"
 #include "Language.h"
 #include "Options.h"
@@ -24,9 +25,7 @@ bool IsDialogClass(LPCSTR className) {
     return className != nullptr && lstrcmpA(className, "#32770") == 0;
 }
 
-} // namespace
-
-LRESULT CALLBACK CbtHookProc(int code, WPARAM wParam, LPARAM lParam) {
+LRESULT CbtHook(int code, WPARAM wParam, LPARAM lParam) {
     if (code <= 0) {
         return CallNextHookEx(HookHandle, code, wParam, lParam);
     }
@@ -42,6 +41,12 @@ LRESULT CALLBACK CbtHookProc(int code, WPARAM wParam, LPARAM lParam) {
         }
     }
     return 0;
+}
+
+} // namespace
+
+LRESULT CALLBACK CbtHookProc(int code, WPARAM wParam, LPARAM lParam) {
+    return CallbackBarrier<LRESULT>(0, [&] { return CbtHook(code, wParam, lParam); });
 }
 
 int AppMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT style,

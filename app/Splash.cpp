@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "CallbackBarrier.h"
 #include "AppGlobals.h"
 #include "BackupArchive.h"
 #include "KavrilonNames.h"
@@ -111,10 +112,12 @@ void ShowAbout() {
 }
 
 void CALLBACK SplashTimerProc(HWND, UINT, UINT_PTR, DWORD) {
-    KillTimer(nullptr, SplashTimer);
-    if (SplashWindow != nullptr) {
-        SendMessageA(SplashWindow, WM_CLOSE, 0, 0);
-    }
+    CallbackBarrier([] {
+        KillTimer(nullptr, SplashTimer);
+        if (SplashWindow != nullptr) {
+            SendMessageA(SplashWindow, WM_CLOSE, 0, 0);
+        }
+    });
 }
 
 COLORREF SplashGradientColour(int y, int height) {

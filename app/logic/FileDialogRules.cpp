@@ -55,3 +55,16 @@ bool IsRemovableDataFolder(std::string_view dataFolder, std::string_view program
     // The data folder is the program's folder or one of its parents: deleting it deletes the program.
     return programFolder.empty() || !StartsWithIgnoringCase(WithTrailingBackslash(programFolder), dataFolder);
 }
+
+std::string FolderPathFromReply(const char* buffer, size_t bufferSize, long reply) {
+    if (buffer == nullptr || reply <= 0 || static_cast<unsigned long>(reply) > bufferSize) {
+        return {};
+    }
+    // Up to the terminating zero, within the reply's length.
+    const size_t limit = static_cast<size_t>(reply);
+    size_t length = 0;
+    while (length < limit && buffer[length] != '\0') {
+        ++length;
+    }
+    return std::string(buffer, length);
+}

@@ -22,3 +22,9 @@ std::string WithTrailingBackslash(std::string_view folder);
 // "\Quellwyn\Kavrilon\" (letters in any case) and must be neither the program's own folder nor a
 // folder that holds it. An empty path, a drive root or any other folder never qualifies.
 bool IsRemovableDataFolder(std::string_view dataFolder, std::string_view programFolder);
+
+// The folder path in a buffer of `bufferSize` bytes that the classic dialog filled in answer to
+// CDM_GETFOLDERPATH, given the dialog's reply: the length it copied including the terminating zero,
+// or, for a path longer than the buffer, the size it would need (and the buffer holds nothing
+// usable). Never reads beyond the buffer; empty for a failed or too long path.
+std::string FolderPathFromReply(const char* buffer, size_t bufferSize, long reply);

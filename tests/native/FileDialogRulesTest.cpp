@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 TEST(FileDialogRules, ProposedNamesCountUpFromThePlainName) {
@@ -43,3 +46,22 @@ TEST(FileDialogRules, OnlyTheProgramsOwnDataFolderMayBeDeleted) {
 }
 
 } // namespace
+
+TEST(FileDialogRules, TheFolderOfADialogReplyNeverComesFromBeyondTheBuffer) {
+    // A heap buffer of the dialog's size, so that a read past it is caught by the sanitizer.
+    const std::string path = "C:\\Layouts";
+    std::vector<char> buffer(261, 'x');
+    std::copy(path.begin(), path.end(), buffer.begin());
+    buffer[path.size()] = '\0';
+    const struct {
+        long Reply;
+        std::string Expected;
+    } cases[] = {
+        {static_cast<long>(path.size() + 1), path}, {0, ""}, {-1, ""}, {261, path}, {262, ""}, {5000, ""}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(FolderPathFromReply(buffer.data(), buffer.size(), c.Reply), c.Expected) << c.Reply;
+    }
+    // A buffer without a terminating zero within the reply: cut at the reply's length.
+    std::vector<char> full(8, 'a');
+    EXPECT_EQ(FolderPathFromReply(full.data(), full.size(), 8), "aaaaaaaa");
+}
