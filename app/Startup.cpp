@@ -1,6 +1,7 @@
 #include "Startup.h"
 
 #include <windows.h>
+#include <commctrl.h>
 #include <objbase.h>
 
 #include "AppGlobals.h"
@@ -13,6 +14,23 @@
 #include "WindowsVersion.h"
 
 namespace {
+
+// Loads the common controls that the manifest names (version 6 from Windows XP on: themed controls
+// and the shield) and registers their classes before any dialog is made. Looked up at run time, so
+// that a Windows without InitCommonControlsEx still starts; the library stays loaded.
+void LoadCommonControls() {
+    const HMODULE library = LoadLibraryA("comctl32.dll");
+    if (library == nullptr) {
+        return;
+    }
+    using TInitCommonControlsEx = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    const auto initialize = reinterpret_cast<TInitCommonControlsEx>(
+        reinterpret_cast<void*>(GetProcAddress(library, "InitCommonControlsEx")));
+    if (initialize != nullptr) {
+        INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
+        initialize(&controls);
+    }
+}
 
 void RunTrayPhase() {
     InitDefaults();
@@ -35,6 +53,7 @@ void RunTrayPhase() {
 
 int RunKavrilon(const std::vector<std::string>& arguments) {
     CoInitialize(nullptr);
+    LoadCommonControls();
     DetectWindowsVersion();
     ChooseDataFolder();
     ExitCode = ExitSuccess;

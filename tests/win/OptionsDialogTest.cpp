@@ -3,6 +3,8 @@
 // store, Remove traces, and the shell extension's install button with the registration utility.
 
 #include <windows.h>
+#include <shlwapi.h>
+#include <psapi.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
@@ -20,6 +22,7 @@
 #include "ShellExtRegistry.h"
 #include "TestEnvironment.h"
 #include "TrayInstance.h"
+#include "WinHandles.h"
 
 namespace {
 
@@ -216,6 +219,35 @@ TEST_F(OptionsDialog, TextsFontAndLayoutFollowLanguageAndWindowsVersion) {
         EXPECT_TRUE(PressDialogButton(options.Dialog, IDCANCEL));
         EXPECT_TRUE(options.Finish());
     }
+}
+
+// The common controls module that Kavrilon.exe loaded is the one of the side-by-side assembly of
+// version 6 (themed controls, the shield), not the system folder's version 5. (Wine's module answers
+// DllGetVersion with 5.81 in either form, so the assembly tells them apart.)
+TEST_F(OptionsDialog, TheProgramRunsWithVersion6OfTheCommonControls) {
+    TOptionsRun options({"/o"});
+    ASSERT_NE(options.Dialog, nullptr);
+    std::string path;
+    {
+        TUniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, options.Pid()));
+        ASSERT_TRUE(process);
+        HMODULE modules[512] = {};
+        DWORD bytes = 0;
+        ASSERT_TRUE(EnumProcessModules(process.get(), modules, sizeof(modules), &bytes));
+        for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < 512; ++i) {
+            char name[MAX_PATH] = {};
+            if (GetModuleFileNameExA(process.get(), modules[i], name, MAX_PATH) > 0 &&
+                lstrcmpiA(PathFindFileNameA(name), "comctl32.dll") == 0) {
+                path = name;
+            }
+        }
+    }
+    EXPECT_TRUE(PressDialogButton(options.Dialog, IDCANCEL));
+    EXPECT_TRUE(options.Finish());
+    std::string lower = path;
+    CharLowerA(lower.data());
+    EXPECT_NE(lower.find("\\winsxs\\x86_microsoft.windows.common-controls_6595b64144ccf1df_6."), std::string::npos)
+        << "common controls loaded from " << (path.empty() ? "nowhere" : path);
 }
 
 TEST_F(OptionsDialog, ControlsAreDisabledWhereTheyCannotWork) {
