@@ -75,6 +75,10 @@ TEST_F(ShellExt, FactoryAndObjectFollowTheComRules) {
         {"unload_with_lock", "0x00000001"},
         {"unlock", Ok},
         {"unload_after_lock", Ok},
+        // An unlock without a lock neither frees the library under a live object nor keeps it loaded.
+        {"stray_unlock", Ok},
+        {"unload_with_object_after_stray_unlock", "0x00000001"},
+        {"unload_after_stray_unlock", Ok},
     };
     for (const TPlayer& player : PlayersOfThisPrefix()) {
         SCOPED_TRACE(player.FileName);
