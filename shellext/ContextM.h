@@ -1,7 +1,8 @@
 #pragma once
 // TContextMenu: the context-menu handler of the desktop background. It adds the "Kavrilon" submenu
-// and starts the main program with the verb of the chosen command. Everything it uses besides its
-// reference count is process-wide state, guarded by the handler-state lock.
+// and starts the main program with the verb of the chosen command. Besides its reference count it
+// keeps only the number of command offsets its last menu issued; everything else is process-wide
+// state, guarded by the handler-state lock.
 
 #include <windows.h>
 #include <shlobj.h>
@@ -55,7 +56,10 @@ private:
     TInnerUnknown inner_;
     IUnknown* controlling_;
     volatile LONG references_ = 0;
+    // Offsets 0 to issuedOffsets_ - 1 are those of the last QueryContextMenu; InvokeCommand accepts no other.
+    volatile LONG issuedOffsets_ = 0;
 };
 
-// Forgets the data folder and the backup list (at unload).
+// Forgets the data folder and deletes the menu bitmap (at unload by FreeLibrary, after
+// DllCanUnloadNow: no menu of the library is in use then).
 void ClearHandlerState();

@@ -133,8 +133,9 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
         DisableThreadLibraryCalls(instance);
         CreateServerState(instance);
     } else if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
-        // Unloaded by FreeLibrary (after DllCanUnloadNow). When the process ends instead, its other
-        // threads are gone, possibly holding the lock, and the memory goes with the process.
+        // Unloaded by FreeLibrary (after DllCanUnloadNow): the menu bitmap is deleted with the rest.
+        // When the process ends instead, its other threads are gone, possibly holding the lock, and
+        // the memory and the bitmap go with the process.
         ClearHandlerState();
         FreeServerState();
     }
