@@ -15,9 +15,9 @@
 //       carried and the submenus still alive; then lets COM unload the library and tells whether the
 //       bitmap went with it.
 //   kv-shell-player stall
-//       One thread's menu is held inside the extension's first read of Options.ini (its import of
-//       GetPrivateProfileStringA is redirected); tells whether a second thread's menu completes
-//       meanwhile.
+//   GetPrivateProfileStringA|GetFileAttributesA|FindFirstFileA|SHGetSpecialFolderLocation
+//       One thread's menu is held inside the extension's first call of that function (its import is
+//       redirected), as on a slow disk; tells whether a second thread's menu completes meanwhile.
 //   kv-shell-player factory
 //       The class factory and object cases, with DllCanUnloadNow after each step.
 //   kv-shell-player register|unregister DLLPATH
@@ -428,25 +428,56 @@ int PlaySoak(int rounds) {
     return 0;
 }
 
-// The stall: the extension's import of GetPrivateProfileStringA, redirected so that the chosen thread
-// waits inside it, as it would on a slow disk or network share.
-using TGetPrivateProfileStringA = DWORD(WINAPI*)(LPCSTR, LPCSTR, LPCSTR, LPSTR, DWORD, LPCSTR);
-TGetPrivateProfileStringA OriginalProfileRead = nullptr;
+// The stall: one of the extension's imports, redirected so that the chosen thread waits inside it, as
+// it would on a slow disk, network share or profile.
 DWORD StalledThreadId = 0;
 HANDLE StallEntered = nullptr;
 HANDLE StallReleased = nullptr;
 
-DWORD WINAPI StallingProfileRead(LPCSTR section, LPCSTR key, LPCSTR fallback, LPSTR buffer, DWORD size,
-                                 LPCSTR file) {
+void StallIfChosen() {
     if (GetCurrentThreadId() == StalledThreadId) {
         SetEvent(StallEntered);
         WaitForSingleObject(StallReleased, INFINITE);
     }
-    return OriginalProfileRead(section, key, fallback, buffer, size, file);
 }
 
-// Points the module's import of `function` from kernel32.dll at `replacement`; the old target.
-void* RedirectImport(HMODULE module, const char* function, void* replacement) {
+// The replacement of one import: stalls the chosen thread, then calls the original function.
+template <int Tag, typename R, typename... A>
+struct TStallingCall {
+    static inline void* Original = nullptr;
+    static R WINAPI Call(A... arguments) {
+        StallIfChosen();
+        return reinterpret_cast<R(WINAPI*)(A...)>(Original)(arguments...);
+    }
+};
+
+struct TStallPoint {
+    const char* Library;
+    const char* Function;
+    void* Replacement;
+    void** Original;
+};
+
+template <typename T>
+TStallPoint StallPoint(const char* library, const char* function) {
+    return {library, function, reinterpret_cast<void*>(&T::Call), &T::Original};
+}
+
+// The extension's accesses to the disk and the profile: the options, the primary layout, the
+// archive, the data folder's lookup.
+using TProfileRead = TStallingCall<0, DWORD, LPCSTR, LPCSTR, LPCSTR, LPSTR, DWORD, LPCSTR>;
+using TAttributes = TStallingCall<1, DWORD, LPCSTR>;
+using TFindFirst = TStallingCall<2, HANDLE, LPCSTR, LPWIN32_FIND_DATAA>;
+using TFolderLookup = TStallingCall<3, HRESULT, HWND, int, LPITEMIDLIST*>;
+const TStallPoint StallPoints[] = {
+    StallPoint<TProfileRead>("kernel32.dll", "GetPrivateProfileStringA"),
+    StallPoint<TAttributes>("kernel32.dll", "GetFileAttributesA"),
+    StallPoint<TFindFirst>("kernel32.dll", "FindFirstFileA"),
+    StallPoint<TFolderLookup>("shell32.dll", "SHGetSpecialFolderLocation"),
+};
+
+// Points the module's import of `function` from `library` at `replacement`; the old target.
+void* RedirectImport(HMODULE module, const char* library, const char* function, void* replacement) {
     auto* base = reinterpret_cast<BYTE*>(module);
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
     const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
@@ -456,7 +487,7 @@ void* RedirectImport(HMODULE module, const char* function, void* replacement) {
     }
     for (auto* import = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress);
          import->Name != 0; ++import) {
-        if (lstrcmpiA(reinterpret_cast<const char*>(base + import->Name), "kernel32.dll") != 0 ||
+        if (lstrcmpiA(reinterpret_cast<const char*>(base + import->Name), library) != 0 ||
             import->OriginalFirstThunk == 0) {
             continue;
         }
@@ -491,18 +522,22 @@ DWORD WINAPI BuildMenuOnThread(void* parameter) {
     return 0;
 }
 
-int PlayStall() {
-    // An object of our own keeps the library loaded while the threads come and go.
+int PlayStall(const std::string& function) {
+    // An object of our own keeps the library loaded while the threads come and go; it is never
+    // initialized, so the first menu's Initialize looks the data folder up.
     IUnknown* keeper = nullptr;
     CoCreateInstance(ExtensionClassId(), nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
                      reinterpret_cast<void**>(&keeper));
     HMODULE module = ExtensionModule();
-    OriginalProfileRead = reinterpret_cast<TGetPrivateProfileStringA>(
-        module == nullptr ? nullptr
-                          : RedirectImport(module, "GetPrivateProfileStringA",
-                                           reinterpret_cast<void*>(StallingProfileRead)));
-    Print("redirected", OriginalProfileRead != nullptr ? "yes" : "no");
-    if (OriginalProfileRead == nullptr) {
+    bool redirected = false;
+    for (const TStallPoint& point : StallPoints) {
+        if (module != nullptr && function == point.Function) {
+            *point.Original = RedirectImport(module, point.Library, point.Function, point.Replacement);
+            redirected = *point.Original != nullptr;
+        }
+    }
+    Print("redirected", redirected ? "yes" : "no");
+    if (!redirected) {
         return 1;
     }
     StallEntered = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -513,10 +548,10 @@ int PlayStall() {
         CreateThread(nullptr, 0, BuildMenuOnThread, &firstResult, CREATE_SUSPENDED, &StalledThreadId);
     ResumeThread(first);
     // The bounds below only limit how long a fault can hold the player; a sound extension answers at once.
-    const bool entered = WaitForSingleObject(StallEntered, 20000) == WAIT_OBJECT_0;
+    const bool entered = WaitForSingleObject(StallEntered, 10000) == WAIT_OBJECT_0;
     Print("first_stalled", entered ? "yes" : "no");
     HANDLE second = CreateThread(nullptr, 0, BuildMenuOnThread, &secondResult, 0, nullptr);
-    const bool secondDone = WaitForSingleObject(second, 20000) == WAIT_OBJECT_0;
+    const bool secondDone = WaitForSingleObject(second, 10000) == WAIT_OBJECT_0;
     Print("second_while_first_stalled", secondDone ? "completed" : "waited");
     SetEvent(StallReleased);
     WaitForSingleObject(second, INFINITE);
@@ -654,8 +689,8 @@ int main(int argc, char** argv) {
         exitCode = PlayThreads(std::atoi(argv[2]));
     } else if (command == "soak" && argc > 2) {
         exitCode = PlaySoak(std::atoi(argv[2]));
-    } else if (command == "stall") {
-        exitCode = PlayStall();
+    } else if (command == "stall" && argc > 2) {
+        exitCode = PlayStall(argv[2]);
     } else if (command == "factory") {
         exitCode = PlayFactory();
     } else if ((command == "register" || command == "unregister") && argc > 2) {
