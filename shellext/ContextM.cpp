@@ -134,10 +134,10 @@ bool ForegroundRefusesMenu() {
 
 // The archive submenu from the pruned backup list: the newest backups, as many as the shell's range
 // holds (`backupsInRange`), and "delete all"; or the disabled "no backup" item when there is none.
-// `listed` receives the number of backups listed.
+// `listed` receives the ids of the backups listed.
 TUniqueMenu BuildArchiveMenu(const TMenuContext& context, UINT idCmdFirst, size_t backupsInRange,
-                             size_t& listed) {
-    listed = 0;
+                             std::vector<std::string>& listed) {
+    listed.clear();
     TUniqueMenu archive(CreatePopupMenu());
     if (!archive) {
         return archive;
@@ -165,14 +165,14 @@ TUniqueMenu BuildArchiveMenu(const TMenuContext& context, UINT idCmdFirst, size_
         archive.reset();
         return archive;
     }
-    listed = shown;
+    listed.assign(backupIds.begin(), backupIds.begin() + static_cast<std::ptrdiff_t>(shown));
     return archive;
 }
 
-// The "Kavrilon" submenu with its nine positions; `listed` receives the number of backups listed.
+// The "Kavrilon" submenu with its nine positions; `listed` receives the ids of the backups listed.
 TUniqueMenu BuildSubmenu(const TMenuContext& context, UINT idCmdFirst, size_t backupsInRange,
-                         size_t& listed) {
-    listed = 0;
+                         std::vector<std::string>& listed) {
+    listed.clear();
     TUniqueMenu submenu(CreatePopupMenu());
     if (!submenu) {
         return submenu;
@@ -270,8 +270,9 @@ struct TInvocation {
     uint8_t Language = 1;
 };
 
-// Reads the state under the lock, then the registry and the archive without it.
-TInvocation PrepareInvocation(HWND owner, UINT offset) {
+// Reads the state under the lock, then the registry and the archive without it. `backupId` is the
+// backup that the menu listed at a backup command's offset.
+TInvocation PrepareInvocation(HWND owner, UINT offset, const std::string& backupId) {
     const TMenuContext context = MenuContext(CopyHandlerState());
     TInvocation invocation;
     invocation.Language = context.Language;
@@ -286,17 +287,15 @@ TInvocation PrepareInvocation(HWND owner, UINT offset) {
         invocation.Parameters += VerbTable[offset];
         return invocation;
     }
-    std::vector<std::string> backupIds;
-    if (!context.DataFolder.empty()) {
-        backupIds = ListBackupIds(context.DataFolder, ResolutionKey(), true);
-    }
-    const size_t position = offset - FirstBackupOffset;
-    if (position >= backupIds.size()) {
-        // Another process removed backups since the menu was shown: nothing to restore.
+    // The backup the user saw and chose, not whichever now holds its place in the archive.
+    if (context.DataFolder.empty() ||
+        GetFileAttributesA(BackupFilePath(context.DataFolder, ResolutionKey(), backupId).c_str()) ==
+            INVALID_FILE_ATTRIBUTES) {
+        // Another process removed it since the menu was shown: nothing to restore.
         invocation.Refused = true;
         return invocation;
     }
-    invocation.Parameters += "/rb " + backupIds[position];
+    invocation.Parameters += "/rb " + backupId;
     return invocation;
 }
 
@@ -441,7 +440,7 @@ STDMETHODIMP TContextMenu::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idC
             return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
         }
         const TMenuContext context = MenuContext(state);
-        size_t listed = 0;
+        std::vector<std::string> listed;
         TUniqueMenu submenu = BuildSubmenu(context, idCmdFirst, offsetsInRange - FirstBackupOffset, listed);
         if (!submenu) {
             return HRESULT_FROM_WIN32(GetLastError() != 0 ? GetLastError() : ERROR_NOT_ENOUGH_MEMORY);
@@ -472,7 +471,8 @@ STDMETHODIMP TContextMenu::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idC
                 SetMenuItemBitmaps(menu, indexMenu + 1, MF_BYPOSITION, bitmap, bitmap);
             }
         }
-        const UINT used = FirstBackupOffset + static_cast<UINT>(listed);
+        const UINT used = FirstBackupOffset + static_cast<UINT>(listed.size());
+        listedBackups_ = std::move(listed);
         InterlockedExchange(&issuedOffsets_, static_cast<LONG>(used));
         return MAKE_HRESULT(SEVERITY_SUCCESS, 0, used);
     });
@@ -493,7 +493,15 @@ STDMETHODIMP TContextMenu::InvokeCommand(CMINVOKECOMMANDINFO* info) {
             offset >= static_cast<UINT>(InterlockedCompareExchange(&issuedOffsets_, 0, 0))) {
             return E_FAIL;
         }
-        const TInvocation invocation = PrepareInvocation(info->hwnd, offset);
+        std::string backupId;
+        if (offset >= FirstBackupOffset) {
+            const size_t position = offset - FirstBackupOffset;
+            if (position >= listedBackups_.size()) {
+                return E_FAIL;
+            }
+            backupId = listedBackups_[position];
+        }
+        const TInvocation invocation = PrepareInvocation(info->hwnd, offset, backupId);
         if (invocation.Refused) {
             return E_FAIL;
         }

@@ -1,11 +1,14 @@
 #pragma once
 // TContextMenu: the context-menu handler of the desktop background. It adds the "Kavrilon" submenu
 // and starts the main program with the verb of the chosen command. Besides its reference count it
-// keeps only the number of command offsets its last menu issued; everything else is process-wide
-// state, guarded by the handler-state lock.
+// keeps only what its last menu offered (the number of command offsets and the backups listed);
+// everything else is process-wide state, guarded by the handler-state lock.
 
 #include <windows.h>
 #include <shlobj.h>
+
+#include <string>
+#include <vector>
 
 class TContextMenu final : public IContextMenu, public IShellExtInit, public ISupportErrorInfo {
 public:
@@ -58,6 +61,9 @@ private:
     volatile LONG references_ = 0;
     // Offsets 0 to issuedOffsets_ - 1 are those of the last QueryContextMenu; InvokeCommand accepts no other.
     volatile LONG issuedOffsets_ = 0;
+    // The ids of the backups that menu listed, at offsets 6 on. The shell calls an object of this
+    // apartment-threaded class from one thread only.
+    std::vector<std::string> listedBackups_;
 };
 
 // Forgets the data folder and deletes the menu bitmap (at unload by FreeLibrary, after

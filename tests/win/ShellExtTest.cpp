@@ -268,32 +268,55 @@ TEST_F(ShellExt, EveryCommandStartsTheProgramHiddenWithItsVerb) {
     for (const std::string& id : backups) {
         ASSERT_TRUE(WriteLayoutFile(BackupFolder() + id + ".kvl", {{1, 1, "Icon"}}));
     }
-    const char* const verbs[] = {
-        "/s", "/sfx", "/r", "/rfx", "/o", "/x", "/rb 20081224183005S", "/rb 20081223120000R"};
+    // The last case: a newer backup appears while the menu is open; the chosen one is still restored.
+    const std::string newer = BackupFolder() + "20081225090000S.kvl";
+    const struct {
+        int Offset;
+        const char* Verb;
+        std::vector<std::string> Between;
+    } cases[] = {
+        {0, "/s", {}},
+        {1, "/sfx", {}},
+        {2, "/r", {}},
+        {3, "/rfx", {}},
+        {4, "/o", {}},
+        {5, "/x", {}},
+        {6, "/rb 20081224183005S", {}},
+        {7, "/rb 20081223120000R", {}},
+        {7, "/rb 20081223120000R", {"--add-before-invoke", newer}},
+    };
     for (const TPlayer& player : PlayersOfThisPrefix()) {
         const std::string folder = InstallRecorder();
-        for (int offset = 0; offset < 8; ++offset) {
-            SCOPED_TRACE(std::string(player.FileName) + " offset " + std::to_string(offset));
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(player.FileName) + " offset " + std::to_string(c.Offset));
             DeleteFileA((folder + "recorded-command.txt").c_str());
-            const TPlayerResult result = RunShellPlayer(player, {"menu", "--invoke", std::to_string(offset)});
+            std::vector<std::string> arguments = {"menu", "--invoke", std::to_string(c.Offset)};
+            arguments.insert(arguments.end(), c.Between.begin(), c.Between.end());
+            const TPlayerResult result = RunShellPlayer(player, arguments);
             ASSERT_EQ(result["invoke"], Ok) << result.Run.Output;
             EXPECT_EQ(WaitForRecordedCommand(folder, 10000),
-                      "parameters=/h " + result["owner"] + " /dlg " + verbs[offset] +
-                          "\nshow=0\n"); // SW_HIDE
+                      "parameters=/h " + result["owner"] + " /dlg " + c.Verb + "\nshow=0\n"); // SW_HIDE
         }
+        DeleteFileA(newer.c_str());
     }
 }
 
 TEST_F(ShellExt, TextVerbsHighOffsetsAndVanishedBackupsFailSilently) {
     const std::string folder = InstallRecorder();
+    MakeDataFolders();
+    const std::string backup = BackupFolder() + "20081224183005S.kvl";
     const std::vector<std::string> refused[] = {
-        {"--verb", "open"}, {"--invoke", "16"}, {"--invoke", "6"}, // the menu listed no backup
+        {"--verb", "open"},
+        {"--invoke", "16"},
+        {"--invoke", "7"},                                   // the menu listed one backup only
+        {"--remove-before-invoke", backup, "--invoke", "6"}, // gone while the menu was open
     };
     for (const TPlayer& player : PlayersOfThisPrefix()) {
         for (const auto& arguments : refused) {
-            SCOPED_TRACE(std::string(player.FileName) + " " + arguments[0] + " " + arguments[1]);
+            ASSERT_TRUE(WriteLayoutFile(backup, {{1, 1, "Icon"}}));
             std::vector<std::string> all = {"menu"};
             all.insert(all.end(), arguments.begin(), arguments.end());
+            SCOPED_TRACE(std::string(player.FileName) + " " + arguments[0] + " " + arguments[1]);
             const TPlayerResult result = RunShellPlayer(player, all, 15000);
             EXPECT_FALSE(result.Run.TimedOut) << "a message box waited for an answer";
             EXPECT_EQ(result["invoke"], Fail);

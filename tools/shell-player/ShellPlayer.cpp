@@ -3,10 +3,12 @@
 //
 //   kv-shell-player menu [--folder desktop|other|null|skip] [--foreground CLASS] [--index N] [--first N]
 //                        [--last N] [--flags N] [--invoke OFFSET | --verb TEXT]
+//                        [--add-before-invoke PATH] [--remove-before-invoke PATH]
 //       CoCreateInstance by class id through the registry, IShellExtInit::Initialize with the folder,
 //       IContextMenu::QueryContextMenu on a menu holding "A", "B" and "C" with the ids first to last
 //       (inclusive, last defaults to first + 100), the resulting menu item by item, and optionally
-//       InvokeCommand with an owner window of the player's own.
+//       InvokeCommand with an owner window of the player's own; between the two, a file may be created
+//       or deleted (as another process might while the menu is open).
 //   kv-shell-player threads ROUNDS
 //       Two threads build the menu ROUNDS times each at the same time; every menu must be the same.
 //   kv-shell-player soak ROUNDS
@@ -171,6 +173,8 @@ int PlayMenu(int argc, char** argv) {
     const UINT flags = static_cast<UINT>(std::strtoul(Option(argc, argv, "--flags", "0"), nullptr, 0));
     const char* invoke = Option(argc, argv, "--invoke", nullptr);
     const char* verb = Option(argc, argv, "--verb", nullptr);
+    const char* addBeforeInvoke = Option(argc, argv, "--add-before-invoke", nullptr);
+    const char* removeBeforeInvoke = Option(argc, argv, "--remove-before-invoke", nullptr);
 
     IShellExtInit* init = nullptr;
     HRESULT result = CoCreateInstance(ExtensionClassId(), nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit,
@@ -220,6 +224,14 @@ int PlayMenu(int argc, char** argv) {
         std::string lines;
         DescribeMenu(shellMenu, "item.", first, lines);
         std::fputs(lines.c_str(), stdout);
+        if (addBeforeInvoke != nullptr) {
+            HANDLE file = CreateFileA(addBeforeInvoke, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+            Print("added", file != INVALID_HANDLE_VALUE ? "yes" : "no");
+            CloseHandle(file);
+        }
+        if (removeBeforeInvoke != nullptr) {
+            Print("removed", DeleteFileA(removeBeforeInvoke) ? "yes" : "no");
+        }
         if (invoke != nullptr || verb != nullptr) {
             HWND owner = CreatePlainWindow("KavrilonShellPlayerOwner", false);
             Print("owner", std::to_string(static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(owner))));
