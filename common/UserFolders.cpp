@@ -39,6 +39,19 @@ int DataFolderCsidl(bool useLocalAppData) {
     return useLocalAppData ? CSIDL_LOCAL_APPDATA : CSIDL_APPDATA;
 }
 
+// A full path: a drive with its root ("C:\...") or a share ("\\server\share..."). A registry value
+// may hold anything; a relative or rooted one would place the data beside whatever folder or on
+// whatever drive is current in the process that asks (the shell's, for the shell extension).
+bool IsFullPath(const std::string& path) {
+    const auto isSeparator = [](char c) { return c == '\\' || c == '/'; };
+    const bool driveRoot = path.size() >= 3 &&
+                           ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) &&
+                           path[1] == ':' && isSeparator(path[2]);
+    const bool share =
+        path.size() >= 3 && isSeparator(path[0]) && isSeparator(path[1]) && !isSeparator(path[2]);
+    return driveRoot || share;
+}
+
 } // namespace
 
 std::string ShellFoldersValue(HKEY root, const char* valueName) {
@@ -68,21 +81,22 @@ std::string ShellFoldersValue(HKEY root, const char* valueName) {
 
 std::string SpecialFolderLookup(HWND owner, int csidl, const char* valueName) {
     std::string folder = ShellLookup(owner, csidl);
-    if (folder.empty()) {
+    if (!IsFullPath(folder)) {
         folder = ShellFoldersValue(HKEY_CURRENT_USER, valueName);
     }
-    if (folder.empty()) {
+    if (!IsFullPath(folder)) {
         folder = ShellFoldersValue(HKEY_LOCAL_MACHINE, valueName);
     }
-    return folder;
+    return IsFullPath(folder) ? folder : std::string();
 }
 
 std::string VendorFolder(HWND owner, bool useLocalAppData) {
-    return SpecialFolderLookup(owner, DataFolderCsidl(useLocalAppData),
-                               DataFolderValueName(useLocalAppData)) +
-           "\\" + VendorFolderName;
+    const std::string folder =
+        SpecialFolderLookup(owner, DataFolderCsidl(useLocalAppData), DataFolderValueName(useLocalAppData));
+    return folder.empty() ? std::string() : folder + "\\" + VendorFolderName;
 }
 
 std::string PerUserDataFolder(HWND owner, bool useLocalAppData) {
-    return VendorFolder(owner, useLocalAppData) + "\\" + ProductFolderName + "\\";
+    const std::string vendor = VendorFolder(owner, useLocalAppData);
+    return vendor.empty() ? std::string() : vendor + "\\" + ProductFolderName + "\\";
 }

@@ -7,7 +7,8 @@
 #include <string>
 
 // The path of a special folder without trailing "\": asks the shell first, then the "Shell Folders"
-// value `valueName` under HKEY_CURRENT_USER, then under HKEY_LOCAL_MACHINE. Empty when all fail.
+// value `valueName` under HKEY_CURRENT_USER, then under HKEY_LOCAL_MACHINE. Only a full path counts
+// (a drive with its root or a share): a relative or rooted answer is passed over. Empty when all fail.
 std::string SpecialFolderLookup(HWND owner, int csidl, const char* valueName);
 
 // Reads a value of "Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders" under `root`;
@@ -15,8 +16,10 @@ std::string SpecialFolderLookup(HWND owner, int csidl, const char* valueName);
 std::string ShellFoldersValue(HKEY root, const char* valueName);
 
 // The per-user data folder: local application data (Windows 2000 and later, Me) or application data
-// (older systems), followed by "\Quellwyn\Kavrilon\". Always ends with "\".
+// (older systems), followed by "\Quellwyn\Kavrilon\"; it ends with "\". Empty when the application
+// data folder cannot be found: never a path relative to the current folder or drive.
 std::string PerUserDataFolder(HWND owner, bool useLocalAppData);
 
-// The vendor folder that holds the data folder, without trailing "\".
+// The vendor folder that holds the data folder, without trailing "\". Empty when the application
+// data folder cannot be found.
 std::string VendorFolder(HWND owner, bool useLocalAppData);

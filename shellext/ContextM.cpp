@@ -12,6 +12,7 @@
 #include "ComBarrier.h"
 #include "KavrilonNames.h"
 #include "LanguageRules.h"
+#include "OptionRules.h"
 #include "ServerState.h"
 #include "SystemLanguage.h"
 #include "TextRules.h"
@@ -21,13 +22,46 @@
 
 namespace {
 
-// Process-wide state of the handler, guarded by THandlerStateLock.
-uint8_t LanguageIndex = 1;
-std::string DataFolder;
-bool IsWindowsMe = false;
-bool IsWindows2000OrLater = false;
-bool IsVistaFamily = false;
-std::vector<std::string> BackupIds;
+// Process-wide state of the handler. THandlerStateLock guards it and is held only to copy or replace
+// it, never across a file, registry or shell call: a shell thread that builds a menu never waits on
+// another thread's disk access.
+struct THandlerState {
+    std::string DataFolder; // the per-user data folder; empty until an Initialize found it
+    bool IsWindowsMe = false;
+    bool IsWindows2000OrLater = false;
+    bool IsVistaFamily = false;
+};
+THandlerState HandlerState;
+
+// The bitmap of the "Kavrilon" item, loaded once per load of the library and deleted at its unload.
+// LR_SHARED does not share bitmaps: every menu would leave a new GDI object in the shell's process.
+void* volatile MenuBitmap = nullptr;
+
+THandlerState CopyHandlerState() {
+    THandlerStateLock lock;
+    return HandlerState;
+}
+
+// What one menu or command is built from: a copy of the state and the language chosen for it.
+struct TMenuContext {
+    std::string DataFolder;
+    uint8_t Language = 1;
+    bool IsVistaFamily = false;
+};
+
+// The language from the locale and the Language option; from the locale alone without a data folder.
+uint8_t ChooseLanguage(const std::string& dataFolder) {
+    return dataFolder.empty() ? NormalizeLanguage(LanguageFromLocale())
+                              : LanguageFromLocaleAndOptions(dataFolder + OptionsFileName);
+}
+
+TMenuContext MenuContext(const THandlerState& state) {
+    TMenuContext context;
+    context.DataFolder = state.DataFolder;
+    context.Language = ChooseLanguage(state.DataFolder);
+    context.IsVistaFamily = state.IsVistaFamily;
+    return context;
+}
 
 // Command offsets: 0 to 5 are the fixed commands, 6 to 15 the backups of the archive.
 constexpr UINT DeleteAllBackupsOffset = 5;
@@ -63,17 +97,19 @@ constexpr TMenuRow MenuRows[] = {
 
 const char* const ForbiddenForegroundClasses[] = {"ExploreWClass", "CabinetWClass", "#32770"};
 
-std::string Pick(const char* german, const char* english) {
-    return PickLanguage(german, english, LanguageIndex);
+std::string MenuText(const TMenuContext& context, const char* german, const char* english, bool caseMarks) {
+    const std::string text = PickLanguage(german, english, context.Language);
+    return caseMarks ? ApplyCaseMarksFor(text, CaseAuto, context.IsVistaFamily) : text;
 }
 
-std::string MenuText(const char* german, const char* english, bool caseMarks) {
-    const std::string text = Pick(german, english);
-    return caseMarks ? ApplyCaseMarksFor(text, CaseAuto, IsVistaFamily) : text;
-}
-
-void ChooseLanguage() {
-    LanguageIndex = LanguageFromLocaleAndOptions(DataFolder + OptionsFileName);
+// The command offsets that the shell's range holds: idCmdFirst to idCmdLast, both included, and never
+// more than the handler's sixteen.
+UINT OffsetsInRange(UINT idCmdFirst, UINT idCmdLast) {
+    if (idCmdLast < idCmdFirst) {
+        return 0;
+    }
+    const UINT span = idCmdLast - idCmdFirst;
+    return span >= CommandOffsetLimit - 1 ? CommandOffsetLimit : span + 1;
 }
 
 // The shell offers the menu in folder windows and file dialogs too, where the desktop folder can be
@@ -96,51 +132,65 @@ bool ForegroundRefusesMenu() {
     return false;
 }
 
-// The archive submenu from the pruned backup list: the backups and "delete all", or the disabled
-// "no backup" item.
-TUniqueMenu BuildArchiveMenu(UINT idCmdFirst) {
+// The archive submenu from the pruned backup list: the newest backups, as many as the shell's range
+// holds (`backupsInRange`), and "delete all"; or the disabled "no backup" item when there is none.
+// `listed` receives the ids of the backups listed.
+TUniqueMenu BuildArchiveMenu(const TMenuContext& context, UINT idCmdFirst, size_t backupsInRange,
+                             std::vector<std::string>& listed) {
+    listed.clear();
     TUniqueMenu archive(CreatePopupMenu());
     if (!archive) {
         return archive;
     }
-    BackupIds = ListBackupIds(DataFolder, ResolutionKey(), true);
+    const std::vector<std::string> backupIds = ListBackupIds(context.DataFolder, ResolutionKey(), true);
+    const size_t shown = backupIds.size() < backupsInRange ? backupIds.size() : backupsInRange;
     bool ok = true;
-    if (BackupIds.empty()) {
-        ok = AppendMenuA(archive.get(), MF_STRING | MF_DISABLED, idCmdFirst + DeleteAllBackupsOffset,
-                         Pick("Kein Backup vorhanden", "No backup available").c_str()) != FALSE;
+    if (backupIds.empty()) {
+        ok = AppendMenuA(
+                 archive.get(), MF_STRING | MF_DISABLED, idCmdFirst + DeleteAllBackupsOffset,
+                 PickLanguage("Kein Backup vorhanden", "No backup available", context.Language).c_str()) !=
+             FALSE;
     } else {
-        for (size_t i = 0; i < BackupIds.size() && ok; ++i) {
+        for (size_t i = 0; i < shown && ok; ++i) {
             ok = AppendMenuA(archive.get(), MF_STRING, idCmdFirst + FirstBackupOffset + static_cast<UINT>(i),
-                             FormatBackupLabel(BackupIds[i], LanguageIndex).c_str()) != FALSE;
+                             FormatBackupLabel(backupIds[i], context.Language).c_str()) != FALSE;
         }
-        ok = ok && AppendMenuA(archive.get(), MF_SEPARATOR, 0, nullptr) != FALSE &&
-             AppendMenuA(archive.get(), MF_STRING, idCmdFirst + DeleteAllBackupsOffset,
-                         MenuText("Alle Backups &l\366schen", "&Delete all #backups", true).c_str()) != FALSE;
+        ok =
+            ok && (shown == 0 || AppendMenuA(archive.get(), MF_SEPARATOR, 0, nullptr) != FALSE) &&
+            AppendMenuA(
+                archive.get(), MF_STRING, idCmdFirst + DeleteAllBackupsOffset,
+                MenuText(context, "Alle Backups &l\366schen", "&Delete all #backups", true).c_str()) != FALSE;
     }
     if (!ok) {
         archive.reset();
+        return archive;
     }
+    listed.assign(backupIds.begin(), backupIds.begin() + static_cast<std::ptrdiff_t>(shown));
     return archive;
 }
 
-// The "Kavrilon" submenu with its nine positions.
-TUniqueMenu BuildSubmenu(UINT idCmdFirst) {
+// The "Kavrilon" submenu with its nine positions; `listed` receives the ids of the backups listed.
+TUniqueMenu BuildSubmenu(const TMenuContext& context, UINT idCmdFirst, size_t backupsInRange,
+                         std::vector<std::string>& listed) {
+    listed.clear();
     TUniqueMenu submenu(CreatePopupMenu());
     if (!submenu) {
         return submenu;
     }
     const bool primaryMissing =
-        GetFileAttributesA(PrimaryLayoutPath(DataFolder, ResolutionKey()).c_str()) == INVALID_FILE_ATTRIBUTES;
+        GetFileAttributesA(PrimaryLayoutPath(context.DataFolder, ResolutionKey()).c_str()) ==
+        INVALID_FILE_ATTRIBUTES;
     UINT position = 0;
     for (const TMenuRow& row : MenuRows) {
         BOOL inserted = FALSE;
         if (row.Kind == RowSeparator) {
             inserted = InsertMenuA(submenu.get(), position, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
         } else if (row.Kind == RowArchive) {
-            TUniqueMenu archive = BuildArchiveMenu(idCmdFirst);
-            inserted = archive && InsertMenuA(submenu.get(), position, MF_BYPOSITION | MF_POPUP,
-                                              reinterpret_cast<UINT_PTR>(archive.get()),
-                                              MenuText(row.German, row.English, row.CaseMarks).c_str());
+            TUniqueMenu archive = BuildArchiveMenu(context, idCmdFirst, backupsInRange, listed);
+            inserted =
+                archive && InsertMenuA(submenu.get(), position, MF_BYPOSITION | MF_POPUP,
+                                       reinterpret_cast<UINT_PTR>(archive.get()),
+                                       MenuText(context, row.German, row.English, row.CaseMarks).c_str());
             if (inserted) {
                 archive.release(); // now part of the submenu
             }
@@ -148,7 +198,7 @@ TUniqueMenu BuildSubmenu(UINT idCmdFirst) {
             const UINT grayed = row.GrayedWithoutPrimary && primaryMissing ? MF_GRAYED : 0;
             inserted = InsertMenuA(submenu.get(), position, MF_BYPOSITION | MF_STRING | grayed,
                                    idCmdFirst + row.Offset,
-                                   MenuText(row.German, row.English, row.CaseMarks).c_str());
+                                   MenuText(context, row.German, row.English, row.CaseMarks).c_str());
         }
         if (!inserted) {
             submenu.reset();
@@ -159,11 +209,30 @@ TUniqueMenu BuildSubmenu(UINT idCmdFirst) {
     return submenu;
 }
 
-bool MenuIconHidden() {
+bool MenuIconHidden(const std::string& dataFolder) {
     char value[2048] = {};
     GetPrivateProfileStringA("Opt", "NoShellExIcon", "*", value, sizeof(value),
-                             (DataFolder + OptionsFileName).c_str());
+                             (dataFolder + OptionsFileName).c_str());
     return std::string(value) == "1";
+}
+
+// The one bitmap of this load of the library. Two threads that load it at the same moment keep the
+// first one stored and delete the other.
+HBITMAP LoadedMenuBitmap() {
+    void* bitmap = InterlockedCompareExchangePointer(&MenuBitmap, nullptr, nullptr);
+    if (bitmap != nullptr) {
+        return static_cast<HBITMAP>(bitmap);
+    }
+    HANDLE loaded = LoadImageA(ModuleInstance, "#100", IMAGE_BITMAP, 16, 16, LR_DEFAULTCOLOR);
+    if (loaded == nullptr) {
+        return nullptr;
+    }
+    bitmap = InterlockedCompareExchangePointer(&MenuBitmap, loaded, nullptr);
+    if (bitmap != nullptr) {
+        DeleteObject(loaded);
+        return static_cast<HBITMAP>(bitmap);
+    }
+    return static_cast<HBITMAP>(loaded);
 }
 
 // ExeLocation of the in-process server key; empty when it cannot be read.
@@ -201,11 +270,12 @@ struct TInvocation {
     uint8_t Language = 1;
 };
 
-TInvocation PrepareInvocation(HWND owner, UINT offset) {
-    THandlerStateLock lock;
-    ChooseLanguage();
+// Reads the state under the lock, then the registry and the archive without it. `backupId` is the
+// backup that the menu listed at a backup command's offset.
+TInvocation PrepareInvocation(HWND owner, UINT offset, const std::string& backupId) {
+    const TMenuContext context = MenuContext(CopyHandlerState());
     TInvocation invocation;
-    invocation.Language = LanguageIndex;
+    invocation.Language = context.Language;
     invocation.Program = MainProgramPath();
     if (invocation.Program.empty()) {
         return invocation;
@@ -217,25 +287,29 @@ TInvocation PrepareInvocation(HWND owner, UINT offset) {
         invocation.Parameters += VerbTable[offset];
         return invocation;
     }
-    if (!DataFolder.empty()) {
-        BackupIds = ListBackupIds(DataFolder, ResolutionKey(), true);
-    }
-    const size_t position = offset - FirstBackupOffset;
-    if (DataFolder.empty() || position >= BackupIds.size()) {
-        // Another process removed backups since the menu was shown: nothing to restore.
+    // The backup the user saw and chose, not whichever now holds its place in the archive.
+    if (context.DataFolder.empty() ||
+        GetFileAttributesA(BackupFilePath(context.DataFolder, ResolutionKey(), backupId).c_str()) ==
+            INVALID_FILE_ATTRIBUTES) {
+        // Another process removed it since the menu was shown: nothing to restore.
         invocation.Refused = true;
         return invocation;
     }
-    invocation.Parameters += "/rb " + BackupIds[position];
+    invocation.Parameters += "/rb " + backupId;
     return invocation;
 }
 
 } // namespace
 
 void ClearHandlerState() {
-    THandlerStateLock lock;
-    DataFolder = std::string();
-    BackupIds = std::vector<std::string>();
+    {
+        THandlerStateLock lock;
+        HandlerState = THandlerState();
+    }
+    void* bitmap = InterlockedExchangePointer(&MenuBitmap, nullptr);
+    if (bitmap != nullptr) {
+        DeleteObject(static_cast<HBITMAP>(bitmap));
+    }
 }
 
 TContextMenu::TContextMenu(IUnknown* outer) noexcept
@@ -317,30 +391,57 @@ STDMETHODIMP TContextMenu::Initialize(PCIDLIST_ABSOLUTE folder, IDataObject*, HK
         if (GetVersionExA(&version)) {
             flags = DeriveVersionFlags(version.dwMajorVersion, version.dwMinorVersion, version.dwPlatformId);
         }
+        std::string dataFolder;
+        {
+            THandlerStateLock lock;
+            HandlerState.IsWindowsMe = flags.IsWindowsMe;
+            HandlerState.IsWindows2000OrLater = flags.IsWindows2000OrLater;
+            HandlerState.IsVistaFamily = HandlerState.IsVistaFamily || flags.IsVistaFamily;
+            dataFolder = HandlerState.DataFolder;
+        }
+        if (!dataFolder.empty()) {
+            return S_OK;
+        }
+        // The lookup asks the shell and reads the registry, so it runs outside the lock; it is tried
+        // again at every Initialize until it finds the folder.
+        dataFolder = PerUserDataFolder(nullptr, flags.IsWindows2000OrLater || flags.IsWindowsMe);
+        if (dataFolder.empty()) {
+            // No per-user folder: no menu, rather than options and backups looked for (and pruned)
+            // relative to the shell's current folder or drive.
+            return E_FAIL;
+        }
         THandlerStateLock lock;
-        IsWindowsMe = flags.IsWindowsMe;
-        IsWindows2000OrLater = flags.IsWindows2000OrLater;
-        IsVistaFamily = IsVistaFamily || flags.IsVistaFamily;
-        if (DataFolder.empty()) {
-            DataFolder = PerUserDataFolder(nullptr, IsWindows2000OrLater || IsWindowsMe);
+        // Of two threads that looked it up at the same time, the first one to get here sets it.
+        if (HandlerState.DataFolder.empty()) {
+            HandlerState.DataFolder = dataFolder;
         }
         return S_OK;
     });
 }
 
-STDMETHODIMP TContextMenu::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFirst, UINT, UINT flags) {
+STDMETHODIMP TContextMenu::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFirst, UINT idCmdLast,
+                                            UINT flags) {
     return ComBarrier([&]() -> HRESULT {
+        // The commands of an earlier menu of this object are no longer offered.
+        InterlockedExchange(&issuedOffsets_, 0);
         if ((flags & CMF_DEFAULTONLY) != 0) {
             return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
         }
-        THandlerStateLock lock;
+        const THandlerState state = CopyHandlerState();
         // Without an accepted Initialize there is no data folder: the archive must not be looked for
         // (and pruned) relative to the shell's current folder.
-        if (DataFolder.empty()) {
+        if (state.DataFolder.empty()) {
             return E_UNEXPECTED;
         }
-        ChooseLanguage();
-        TUniqueMenu submenu = BuildSubmenu(idCmdFirst);
+        // A range too small for the fixed commands gets no menu at all; one that holds them but not
+        // every backup lists the newest backups that fit.
+        const UINT offsetsInRange = OffsetsInRange(idCmdFirst, idCmdLast);
+        if (offsetsInRange < FirstBackupOffset) {
+            return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
+        }
+        const TMenuContext context = MenuContext(state);
+        std::vector<std::string> listed;
+        TUniqueMenu submenu = BuildSubmenu(context, idCmdFirst, offsetsInRange - FirstBackupOffset, listed);
         if (!submenu) {
             return HRESULT_FROM_WIN32(GetLastError() != 0 ? GetLastError() : ERROR_NOT_ENOUGH_MEMORY);
         }
@@ -362,15 +463,18 @@ STDMETHODIMP TContextMenu::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idC
         }
         submenu.release(); // the shell's menu owns it now
         InsertMenuA(menu, indexMenu + 2, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
-        if (!MenuIconHidden()) {
-            // A shared image: the system keeps it for the module's life, nobody frees it.
-            auto bitmap =
-                static_cast<HBITMAP>(LoadImageA(ModuleInstance, "#100", IMAGE_BITMAP, 16, 16, LR_SHARED));
+        if (!MenuIconHidden(context.DataFolder)) {
+            // The library's own bitmap: the menu only refers to it and the library deletes it at unload,
+            // which cannot come while this object, and so the shell's use of the menu, lives.
+            HBITMAP bitmap = LoadedMenuBitmap();
             if (bitmap != nullptr) {
                 SetMenuItemBitmaps(menu, indexMenu + 1, MF_BYPOSITION, bitmap, bitmap);
             }
         }
-        return MAKE_HRESULT(SEVERITY_SUCCESS, 0, FirstBackupOffset + BackupIds.size());
+        const UINT used = FirstBackupOffset + static_cast<UINT>(listed.size());
+        listedBackups_ = std::move(listed);
+        InterlockedExchange(&issuedOffsets_, static_cast<LONG>(used));
+        return MAKE_HRESULT(SEVERITY_SUCCESS, 0, used);
     });
 }
 
@@ -379,15 +483,25 @@ STDMETHODIMP TContextMenu::InvokeCommand(CMINVOKECOMMANDINFO* info) {
         if (info == nullptr) {
             return E_INVALIDARG;
         }
-        // A verb given as text, or an offset beyond the handler's sixteen: not ours, no message.
+        // A verb given as text, or an offset that the last menu of this object did not issue: not
+        // ours, no message.
         if (!IS_INTRESOURCE(info->lpVerb)) {
             return E_FAIL;
         }
         const UINT offset = LOWORD(reinterpret_cast<UINT_PTR>(info->lpVerb));
-        if (offset >= CommandOffsetLimit) {
+        if (offset >= CommandOffsetLimit ||
+            offset >= static_cast<UINT>(InterlockedCompareExchange(&issuedOffsets_, 0, 0))) {
             return E_FAIL;
         }
-        const TInvocation invocation = PrepareInvocation(info->hwnd, offset);
+        std::string backupId;
+        if (offset >= FirstBackupOffset) {
+            const size_t position = offset - FirstBackupOffset;
+            if (position >= listedBackups_.size()) {
+                return E_FAIL;
+            }
+            backupId = listedBackups_[position];
+        }
+        const TInvocation invocation = PrepareInvocation(info->hwnd, offset, backupId);
         if (invocation.Refused) {
             return E_FAIL;
         }

@@ -1,10 +1,14 @@
 #pragma once
 // TContextMenu: the context-menu handler of the desktop background. It adds the "Kavrilon" submenu
-// and starts the main program with the verb of the chosen command. Everything it uses besides its
-// reference count is process-wide state, guarded by the handler-state lock.
+// and starts the main program with the verb of the chosen command. Besides its reference count it
+// keeps only what its last menu offered (the number of command offsets and the backups listed);
+// everything else is process-wide state, guarded by the handler-state lock.
 
 #include <windows.h>
 #include <shlobj.h>
+
+#include <string>
+#include <vector>
 
 class TContextMenu final : public IContextMenu, public IShellExtInit, public ISupportErrorInfo {
 public:
@@ -55,7 +59,13 @@ private:
     TInnerUnknown inner_;
     IUnknown* controlling_;
     volatile LONG references_ = 0;
+    // Offsets 0 to issuedOffsets_ - 1 are those of the last QueryContextMenu; InvokeCommand accepts no other.
+    volatile LONG issuedOffsets_ = 0;
+    // The ids of the backups that menu listed, at offsets 6 on. The shell calls an object of this
+    // apartment-threaded class from one thread only.
+    std::vector<std::string> listedBackups_;
 };
 
-// Forgets the data folder and the backup list (at unload).
+// Forgets the data folder and deletes the menu bitmap (at unload by FreeLibrary, after
+// DllCanUnloadNow: no menu of the library is in use then).
 void ClearHandlerState();

@@ -2,6 +2,7 @@
 
 HINSTANCE ModuleInstance = nullptr;
 volatile LONG LiveObjectCount = 0;
+volatile LONG ServerLockCount = 0;
 volatile LONG FactoryReferenceCount = 0;
 
 namespace {
@@ -21,6 +22,7 @@ THandlerStateLock::~THandlerStateLock() {
 void CreateServerState(HINSTANCE instance) {
     ModuleInstance = instance;
     LiveObjectCount = 0;
+    ServerLockCount = 0;
     FactoryReferenceCount = 0;
     InitializeCriticalSection(&HandlerStateSection);
 }

@@ -7,13 +7,15 @@
 // The library's own module (for its resources and its path).
 extern HINSTANCE ModuleInstance;
 
-// Objects alive plus outstanding LockServer(TRUE) calls; references handed out to the class factory.
-// Both change only by interlocked operations.
+// Objects alive; LockServer(TRUE) calls not yet matched by LockServer(FALSE); references handed out
+// to the class factory. All three change only by interlocked operations.
 extern volatile LONG LiveObjectCount;
+extern volatile LONG ServerLockCount;
 extern volatile LONG FactoryReferenceCount;
 
 // Guards the context-menu handler's process-wide state, so that two shell threads building menus at
-// the same moment cannot corrupt it.
+// the same moment cannot corrupt it. Held only to copy or replace that state, never across a file,
+// registry or shell call.
 class THandlerStateLock {
 public:
     THandlerStateLock() noexcept;

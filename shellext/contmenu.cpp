@@ -68,14 +68,20 @@ public:
         });
     }
 
+    // An in-process server only counts its locks (CoLockObjectExternal is for objects that a local
+    // server registers). An unlock without a lock changes nothing: the count never goes below zero,
+    // so it can neither release the library under a live object nor keep it loaded for ever.
     STDMETHODIMP LockServer(BOOL lock) override {
-        const HRESULT result = CoLockObjectExternal(this, lock, TRUE);
         if (lock) {
-            InterlockedIncrement(&LiveObjectCount);
-        } else {
-            InterlockedDecrement(&LiveObjectCount);
+            InterlockedIncrement(&ServerLockCount);
+            return S_OK;
         }
-        return result;
+        for (LONG count = ServerLockCount; count > 0; count = ServerLockCount) {
+            if (InterlockedCompareExchange(&ServerLockCount, count - 1, count) == count) {
+                break;
+            }
+        }
+        return S_OK;
     }
 };
 
@@ -127,8 +133,9 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
         DisableThreadLibraryCalls(instance);
         CreateServerState(instance);
     } else if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
-        // Unloaded by FreeLibrary (after DllCanUnloadNow). When the process ends instead, its other
-        // threads are gone, possibly holding the lock, and the memory goes with the process.
+        // Unloaded by FreeLibrary (after DllCanUnloadNow): the menu bitmap is deleted with the rest.
+        // When the process ends instead, its other threads are gone, possibly holding the lock, and
+        // the memory and the bitmap go with the process.
         ClearHandlerState();
         FreeServerState();
     }
@@ -149,7 +156,7 @@ extern "C" HRESULT WINAPI DllGetClassObject(REFCLSID classId, REFIID interfaceId
 }
 
 extern "C" HRESULT WINAPI DllCanUnloadNow() {
-    return LiveObjectCount == 0 && FactoryReferenceCount == 0 ? S_OK : S_FALSE;
+    return LiveObjectCount == 0 && ServerLockCount == 0 && FactoryReferenceCount == 0 ? S_OK : S_FALSE;
 }
 
 // Writes the class key and its in-process server key; the entries that make the shell offer the menu

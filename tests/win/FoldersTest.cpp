@@ -6,8 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "Paths.h"
-#include "UserFolders.h"
+#include "ShellPlayer.h"
 #include "TestEnvironment.h"
+#include "UserFolders.h"
 
 namespace {
 
@@ -48,6 +49,31 @@ TEST_F(ShellFoldersFallback, ThenTheUsersValueThenTheMachinesValue) {
     // An empty value counts as missing.
     ASSERT_TRUE(SetRegistryString(HKEY_CURRENT_USER, ShellFoldersKey, TestValue, ""));
     EXPECT_EQ(SpecialFolderLookup(nullptr, UnknownCsidl, TestValue), "D:\\Machine Data");
+}
+
+// A value that is not a full path would put the data beside the current folder or at the root of the
+// current drive: it is passed over, and with nothing else there is no data folder at all.
+TEST_F(ShellFoldersFallback, OnlyAFullPathCountsAndWithoutOneThereIsNoDataFolder) {
+    ASSERT_TRUE(SetRegistryString(HKEY_LOCAL_MACHINE, ShellFoldersKey, TestValue, "D:\\Machine Data"));
+    const struct {
+        const char* UserValue;
+        bool Taken;
+    } cases[] = {
+        {"E:\\User Data", true}, {"e:/User Data", true}, {"\\\\server\\share", true}, {"User Data", false},
+        {"\\User Data", false},  {"E:User Data", false}, {"%LOCALAPPDATA%", false},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(SetRegistryString(HKEY_CURRENT_USER, ShellFoldersKey, TestValue, c.UserValue));
+        EXPECT_EQ(SpecialFolderLookup(nullptr, UnknownCsidl, TestValue),
+                  c.Taken ? c.UserValue : "D:\\Machine Data")
+            << c.UserValue;
+    }
+    ASSERT_TRUE(SetRegistryString(HKEY_LOCAL_MACHINE, ShellFoldersKey, TestValue, "Machine Data"));
+    EXPECT_EQ(SpecialFolderLookup(nullptr, UnknownCsidl, TestValue), "");
+
+    TUnfindableLocalAppData unfindable;
+    EXPECT_EQ(PerUserDataFolder(nullptr, true), "");
+    EXPECT_EQ(VendorFolder(nullptr, true), "");
 }
 
 TEST(PathRoutines, CreateFolderChainCreatesEveryMissingParent) {

@@ -75,6 +75,10 @@ TEST_F(ShellExt, FactoryAndObjectFollowTheComRules) {
         {"unload_with_lock", "0x00000001"},
         {"unlock", Ok},
         {"unload_after_lock", Ok},
+        // An unlock without a lock neither frees the library under a live object nor keeps it loaded.
+        {"stray_unlock", Ok},
+        {"unload_with_object_after_stray_unlock", "0x00000001"},
+        {"unload_after_stray_unlock", Ok},
     };
     for (const TPlayer& player : PlayersOfThisPrefix()) {
         SCOPED_TRACE(player.FileName);
@@ -264,32 +268,55 @@ TEST_F(ShellExt, EveryCommandStartsTheProgramHiddenWithItsVerb) {
     for (const std::string& id : backups) {
         ASSERT_TRUE(WriteLayoutFile(BackupFolder() + id + ".kvl", {{1, 1, "Icon"}}));
     }
-    const char* const verbs[] = {
-        "/s", "/sfx", "/r", "/rfx", "/o", "/x", "/rb 20081224183005S", "/rb 20081223120000R"};
+    // The last case: a newer backup appears while the menu is open; the chosen one is still restored.
+    const std::string newer = BackupFolder() + "20081225090000S.kvl";
+    const struct {
+        int Offset;
+        const char* Verb;
+        std::vector<std::string> Between;
+    } cases[] = {
+        {0, "/s", {}},
+        {1, "/sfx", {}},
+        {2, "/r", {}},
+        {3, "/rfx", {}},
+        {4, "/o", {}},
+        {5, "/x", {}},
+        {6, "/rb 20081224183005S", {}},
+        {7, "/rb 20081223120000R", {}},
+        {7, "/rb 20081223120000R", {"--add-before-invoke", newer}},
+    };
     for (const TPlayer& player : PlayersOfThisPrefix()) {
         const std::string folder = InstallRecorder();
-        for (int offset = 0; offset < 8; ++offset) {
-            SCOPED_TRACE(std::string(player.FileName) + " offset " + std::to_string(offset));
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(player.FileName) + " offset " + std::to_string(c.Offset));
             DeleteFileA((folder + "recorded-command.txt").c_str());
-            const TPlayerResult result = RunShellPlayer(player, {"menu", "--invoke", std::to_string(offset)});
+            std::vector<std::string> arguments = {"menu", "--invoke", std::to_string(c.Offset)};
+            arguments.insert(arguments.end(), c.Between.begin(), c.Between.end());
+            const TPlayerResult result = RunShellPlayer(player, arguments);
             ASSERT_EQ(result["invoke"], Ok) << result.Run.Output;
             EXPECT_EQ(WaitForRecordedCommand(folder, 10000),
-                      "parameters=/h " + result["owner"] + " /dlg " + verbs[offset] +
-                          "\nshow=0\n"); // SW_HIDE
+                      "parameters=/h " + result["owner"] + " /dlg " + c.Verb + "\nshow=0\n"); // SW_HIDE
         }
+        DeleteFileA(newer.c_str());
     }
 }
 
 TEST_F(ShellExt, TextVerbsHighOffsetsAndVanishedBackupsFailSilently) {
     const std::string folder = InstallRecorder();
+    MakeDataFolders();
+    const std::string backup = BackupFolder() + "20081224183005S.kvl";
     const std::vector<std::string> refused[] = {
-        {"--verb", "open"}, {"--invoke", "16"}, {"--invoke", "6"}, // no backup at that position (any more)
+        {"--verb", "open"},
+        {"--invoke", "16"},
+        {"--invoke", "7"},                                   // the menu listed one backup only
+        {"--remove-before-invoke", backup, "--invoke", "6"}, // gone while the menu was open
     };
     for (const TPlayer& player : PlayersOfThisPrefix()) {
         for (const auto& arguments : refused) {
-            SCOPED_TRACE(std::string(player.FileName) + " " + arguments[0] + " " + arguments[1]);
+            ASSERT_TRUE(WriteLayoutFile(backup, {{1, 1, "Icon"}}));
             std::vector<std::string> all = {"menu"};
             all.insert(all.end(), arguments.begin(), arguments.end());
+            SCOPED_TRACE(std::string(player.FileName) + " " + arguments[0] + " " + arguments[1]);
             const TPlayerResult result = RunShellPlayer(player, all, 15000);
             EXPECT_FALSE(result.Run.TimedOut) << "a message box waited for an answer";
             EXPECT_EQ(result["invoke"], Fail);
@@ -328,6 +355,130 @@ TEST_F(ShellExt, WithoutTheProgramACommandWarnsAndFails) {
             EXPECT_TRUE(PressDialogButton(box, IDOK));
             ASSERT_TRUE(process.Wait(15000));
             EXPECT_EQ(ProbeValues(process.Output())["invoke"], Fail);
+        }
+    }
+}
+
+TEST_F(ShellExt, IdsStayWithinTheRangeTheShellOffersAndOnlyIssuedOnesRun) {
+    MakeDataFolders();
+    const std::vector<std::string> backups = {"20081224183005S", "20081223120000R", "20081222120000S"};
+    for (const std::string& id : backups) {
+        ASSERT_TRUE(WriteLayoutFile(BackupFolder() + id + ".kvl", {{1, 1, "Icon"}}));
+    }
+    const std::string folder = InstallRecorder();
+    // idCmdLast is the last id the handler may use: "--last 103" offers the four ids 100 to 103.
+    const struct {
+        const char* Last;
+        const char* Invoke;
+        const char* Query;
+        const char* Invoked;
+        const char* Recorded; // the verb that reached the program, or nullptr
+    } cases[] = {
+        {"103", "0", "0x00000000", Fail, nullptr}, // too few ids for the fixed commands: no menu
+        {"107", "8", "0x00000008", Fail, nullptr}, // room for two of the three backups
+        {"107", "7", "0x00000008", Ok, "/rb 20081223120000R"},
+    };
+    for (const TPlayer& player : PlayersOfThisPrefix()) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(player.FileName) + " last " + c.Last + " invoke " + c.Invoke);
+            DeleteFileA((folder + "recorded-command.txt").c_str());
+            const TPlayerResult result =
+                RunShellPlayer(player, {"menu", "--last", c.Last, "--invoke", c.Invoke});
+            EXPECT_EQ(result["query"], c.Query) << result.Run.Output;
+            for (const auto& [name, value] : result.Values) {
+                if (name.rfind("item.", 0) == 0 && value.rfind("string|", 0) == 0) {
+                    EXPECT_LE(std::stoi(value.substr(7)), std::atoi(c.Last) - 100) << name << "=" << value;
+                }
+            }
+            if (c.Query == std::string("0x00000000")) {
+                EXPECT_EQ(result["item.1"], Item("string", -98, "enabled", "B"))
+                    << "the shell's menu changed";
+            } else {
+                EXPECT_EQ(result["item.2.6.1"], Item("string", 7, "enabled", "12/23/2008 12:00:00 (R)"));
+                EXPECT_EQ(result["item.2.6.2"], Item("sep", -100, "", ""));
+                EXPECT_EQ(result["item.2.6.3"], Item("string", 5, "enabled", "&Delete all backups"));
+            }
+            EXPECT_EQ(result["invoke"], c.Invoked);
+            EXPECT_EQ(WaitForRecordedCommand(folder, c.Recorded != nullptr ? 10000 : 500),
+                      c.Recorded != nullptr
+                          ? "parameters=/h " + result["owner"] + " /dlg " + c.Recorded + "\nshow=0\n"
+                          : "");
+        }
+    }
+}
+
+TEST_F(ShellExt, WithoutAnApplicationDataFolderThereIsNoMenu) {
+    TUnfindableLocalAppData unfindable;
+    for (const TPlayer& player : PlayersOfThisPrefix()) {
+        SCOPED_TRACE(player.FileName);
+        const TPlayerResult result = RunShellPlayer(player, {"menu"});
+        EXPECT_EQ(result["init"], Fail) << result.Run.Output;
+        EXPECT_EQ(result["query"], "<none>");
+    }
+}
+
+// A thousand menus built and destroyed in one process: one bitmap for all of them, deleted when COM
+// unloads the library, and the process's handles and memory where they were after the first menu.
+// The figures are printed for the record.
+TEST_F(ShellExt, AThousandMenusLeaveHandlesObjectsAndMemoryWhereTheyWere) {
+    MakeDataFolders();
+    for (int i = 0; i < 10; ++i) {
+        ASSERT_TRUE(WriteLayoutFile(BackupFolder() + "2009010112000" + std::to_string(i) + "S.kvl",
+                                    {{1, 1, "Icon"}}));
+    }
+    ASSERT_TRUE(WriteOptionsFile({"Language=1"}));
+    // Tolerances: a leak of one object per menu would show as a thousand. Memory is counted in whole
+    // pages and moved by 0 to 4 KB here after 1000 menus; a leaked 16 x 16 bitmap per menu costs
+    // 1.2 MB, and 16 KB is 16 bytes per menu.
+    constexpr long HandleTolerance = 8;
+    constexpr long GuiObjectTolerance = 2;
+    constexpr long long PrivateBytesTolerance = 16 * 1024;
+    for (const TPlayer& player : PlayersOfThisPrefix()) {
+        SCOPED_TRACE(player.FileName);
+        const TPlayerResult result = RunShellPlayer(player, {"soak", "1000"}, 120000);
+        std::printf(
+            "%s: 1000 menus: handles %s -> %s, GDI objects %s -> %s, USER objects %s -> %s, private bytes "
+            "%s -> %s\n",
+            player.FileName, result["handles_before"].c_str(), result["handles_after"].c_str(),
+            result["gdi_before"].c_str(), result["gdi_after"].c_str(), result["user_before"].c_str(),
+            result["user_after"].c_str(), result["private_before"].c_str(), result["private_after"].c_str());
+        ASSERT_EQ(result["rounds"], "1000") << result.Run.Output;
+        EXPECT_EQ(result["failures"], "0");
+        EXPECT_EQ(result["bitmaps_distinct"], "1");
+        EXPECT_EQ(result["bitmaps_alive"], "1");
+        EXPECT_EQ(result["submenus_alive"], "0");
+        EXPECT_LE(std::stol(result["handles_after"]) - std::stol(result["handles_before"]), HandleTolerance);
+        EXPECT_LE(std::stoll(result["private_after"]) - std::stoll(result["private_before"]),
+                  PrivateBytesTolerance);
+        // Wine does not count GDI and USER objects (GetGuiResources); Windows does.
+        for (const char* kind : {"gdi", "user"}) {
+            if (result[std::string(kind) + "_before"] != "n/a") {
+                EXPECT_LE(std::stol(result[std::string(kind) + "_after"]) -
+                              std::stol(result[std::string(kind) + "_before"]),
+                          GuiObjectTolerance)
+                    << kind;
+            }
+        }
+        EXPECT_EQ(result["unloaded"], "yes");
+        EXPECT_EQ(result["bitmap_after_unload"], "deleted");
+    }
+}
+
+// The shell's threads share the handler's state, but none waits while another reads the disk: one
+// thread is held inside a read of Options.ini, of the primary layout's attributes, of the archive or
+// inside the data folder's lookup while a second builds its menu.
+TEST_F(ShellExt, AMenuDoesNotWaitForAnotherThreadsDiskAccess) {
+    ASSERT_TRUE(WriteOptionsFile({"Language=1"}));
+    for (const TPlayer& player : PlayersOfThisPrefix()) {
+        for (const char* function : {"GetPrivateProfileStringA", "GetFileAttributesA", "FindFirstFileA",
+                                     "SHGetSpecialFolderLocation"}) {
+            SCOPED_TRACE(std::string(player.FileName) + " " + function);
+            const TPlayerResult result = RunShellPlayer(player, {"stall", function}, 60000);
+            ASSERT_EQ(result["redirected"], "yes") << result.Run.Output;
+            ASSERT_EQ(result["first_stalled"], "yes") << result.Run.Output;
+            EXPECT_EQ(result["second_while_first_stalled"], "completed");
+            EXPECT_EQ(result["first_query"], "0x00000006");
+            EXPECT_EQ(result["second_query"], "0x00000006");
         }
     }
 }

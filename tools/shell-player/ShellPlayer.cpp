@@ -2,12 +2,24 @@
 // and prints what it sees as "name=value" lines for the tests.
 //
 //   kv-shell-player menu [--folder desktop|other|null|skip] [--foreground CLASS] [--index N] [--first N]
-//                        [--flags N] [--invoke OFFSET | --verb TEXT]
+//                        [--last N] [--flags N] [--invoke OFFSET | --verb TEXT]
+//                        [--add-before-invoke PATH] [--remove-before-invoke PATH]
 //       CoCreateInstance by class id through the registry, IShellExtInit::Initialize with the folder,
-//       IContextMenu::QueryContextMenu on a menu holding "A", "B" and "C", the resulting menu item by
-//       item, and optionally InvokeCommand with an owner window of the player's own.
+//       IContextMenu::QueryContextMenu on a menu holding "A", "B" and "C" with the ids first to last
+//       (inclusive, last defaults to first + 100), the resulting menu item by item, and optionally
+//       InvokeCommand with an owner window of the player's own; between the two, a file may be created
+//       or deleted (as another process might while the menu is open).
 //   kv-shell-player threads ROUNDS
 //       Two threads build the menu ROUNDS times each at the same time; every menu must be the same.
+//   kv-shell-player soak ROUNDS
+//       Builds and destroys the menu ROUNDS times after one warm-up menu and prints the process's
+//       handles, GDI and USER objects and private memory before and after, the bitmaps the menus
+//       carried and the submenus still alive; then lets COM unload the library and tells whether the
+//       bitmap went with it.
+//   kv-shell-player stall
+//   GetPrivateProfileStringA|GetFileAttributesA|FindFirstFileA|SHGetSpecialFolderLocation
+//       One thread's menu is held inside the extension's first call of that function (its import is
+//       redirected), as on a slow disk; tells whether a second thread's menu completes meanwhile.
 //   kv-shell-player factory
 //       The class factory and object cases, with DllCanUnloadNow after each step.
 //   kv-shell-player register|unregister DLLPATH
@@ -17,10 +29,14 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <psapi.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "KavrilonNames.h"
 
@@ -152,9 +168,13 @@ int PlayMenu(int argc, char** argv) {
     const char* foregroundClass = Option(argc, argv, "--foreground", nullptr);
     const UINT index = static_cast<UINT>(std::atoi(Option(argc, argv, "--index", "1")));
     const UINT first = static_cast<UINT>(std::atoi(Option(argc, argv, "--first", "100")));
+    const UINT last =
+        static_cast<UINT>(std::atoi(Option(argc, argv, "--last", std::to_string(first + 100).c_str())));
     const UINT flags = static_cast<UINT>(std::strtoul(Option(argc, argv, "--flags", "0"), nullptr, 0));
     const char* invoke = Option(argc, argv, "--invoke", nullptr);
     const char* verb = Option(argc, argv, "--verb", nullptr);
+    const char* addBeforeInvoke = Option(argc, argv, "--add-before-invoke", nullptr);
+    const char* removeBeforeInvoke = Option(argc, argv, "--remove-before-invoke", nullptr);
 
     IShellExtInit* init = nullptr;
     HRESULT result = CoCreateInstance(ExtensionClassId(), nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit,
@@ -200,10 +220,18 @@ int PlayMenu(int argc, char** argv) {
         AppendMenuA(shellMenu, MF_STRING, 1, "A");
         AppendMenuA(shellMenu, MF_STRING, 2, "B");
         AppendMenuA(shellMenu, MF_STRING, 3, "C");
-        Print("query", Hex(menu->QueryContextMenu(shellMenu, index, first, first + 100, flags)));
+        Print("query", Hex(menu->QueryContextMenu(shellMenu, index, first, last, flags)));
         std::string lines;
         DescribeMenu(shellMenu, "item.", first, lines);
         std::fputs(lines.c_str(), stdout);
+        if (addBeforeInvoke != nullptr) {
+            HANDLE file = CreateFileA(addBeforeInvoke, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+            Print("added", file != INVALID_HANDLE_VALUE ? "yes" : "no");
+            CloseHandle(file);
+        }
+        if (removeBeforeInvoke != nullptr) {
+            Print("removed", DeleteFileA(removeBeforeInvoke) ? "yes" : "no");
+        }
         if (invoke != nullptr || verb != nullptr) {
             HWND owner = CreatePlainWindow("KavrilonShellPlayerOwner", false);
             Print("owner", std::to_string(static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(owner))));
@@ -285,6 +313,269 @@ int PlayThreads(int rounds) {
     return 0;
 }
 
+// One menu as the shell builds it: created, initialized for the desktop, filled, destroyed and
+// released. `bitmap` and `submenu` receive the handles the "Kavrilon" item carried (the shell's menu
+// sits at index 0 of an empty menu, so the item is at position 1). The result of QueryContextMenu.
+HRESULT BuildOneMenu(HBITMAP& bitmap, HMENU& submenu) {
+    static const USHORT emptyList = 0;
+    bitmap = nullptr;
+    submenu = nullptr;
+    IShellExtInit* init = nullptr;
+    IContextMenu* menu = nullptr;
+    HRESULT result = CoCreateInstance(ExtensionClassId(), nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit,
+                                      reinterpret_cast<void**>(&init));
+    if (SUCCEEDED(result)) {
+        result = init->Initialize(reinterpret_cast<PCIDLIST_ABSOLUTE>(&emptyList), nullptr, nullptr);
+    }
+    if (SUCCEEDED(result)) {
+        result = init->QueryInterface(IID_IContextMenu, reinterpret_cast<void**>(&menu));
+    }
+    if (SUCCEEDED(result)) {
+        HMENU shellMenu = CreatePopupMenu();
+        result = menu->QueryContextMenu(shellMenu, 0, 100, 200, 0);
+        MENUITEMINFOA item = {};
+        item.cbSize = sizeof(item);
+        item.fMask = MIIM_SUBMENU | MIIM_CHECKMARKS;
+        if (GetMenuItemInfoA(shellMenu, 1, TRUE, &item)) {
+            bitmap = item.hbmpUnchecked;
+            submenu = item.hSubMenu;
+        }
+        DestroyMenu(shellMenu);
+        menu->Release();
+    }
+    if (init != nullptr) {
+        init->Release();
+    }
+    return result;
+}
+
+// The figures of a leak: open handles, GDI and USER objects, private memory.
+struct TResourceCounts {
+    DWORD Handles = 0;
+    DWORD GdiObjects = 0;
+    DWORD UserObjects = 0;
+    bool GuiCounted = false;
+    SIZE_T PrivateBytes = 0;
+};
+
+// GetProcessHandleCount answers 0 under Wine: then the handles are counted one by one.
+DWORD OpenHandleCount() {
+    DWORD count = 0;
+    if (GetProcessHandleCount(GetCurrentProcess(), &count) && count != 0) {
+        return count;
+    }
+    count = 0;
+    for (UINT_PTR value = 4; value < 0x40000; value += 4) {
+        DWORD flags = 0;
+        if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+TResourceCounts CountResources() {
+    TResourceCounts counts;
+    counts.Handles = OpenHandleCount();
+    // GetGuiResources fails under Wine (ERROR_CALL_NOT_IMPLEMENTED).
+    SetLastError(0);
+    counts.GdiObjects = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    counts.UserObjects = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+    counts.GuiCounted = GetLastError() == 0 && counts.UserObjects != 0;
+    PROCESS_MEMORY_COUNTERS_EX memory = {};
+    memory.cb = sizeof(memory);
+    if (GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                             sizeof(memory))) {
+        // Wine leaves PrivateUsage at 0; its PagefileUsage is the committed private memory.
+        counts.PrivateBytes = memory.PrivateUsage != 0 ? memory.PrivateUsage : memory.PagefileUsage;
+    }
+    return counts;
+}
+
+void PrintCounts(const char* when, const TResourceCounts& counts) {
+    const std::string suffix = std::string("_") + when;
+    Print("handles" + suffix, std::to_string(counts.Handles));
+    Print("gdi" + suffix, counts.GuiCounted ? std::to_string(counts.GdiObjects) : "n/a");
+    Print("user" + suffix, counts.GuiCounted ? std::to_string(counts.UserObjects) : "n/a");
+    Print("private" + suffix, std::to_string(static_cast<unsigned long long>(counts.PrivateBytes)));
+}
+
+int PlaySoak(int rounds) {
+    // The player's own records are filled before the first count, so that their memory counts as
+    // "before". Entry 0 and 1 are the warm-up menus, which load the library and what the process
+    // keeps once it has built a menu.
+    std::vector<HBITMAP> bitmaps(static_cast<size_t>(rounds) + 2, nullptr);
+    std::vector<HMENU> submenus(bitmaps.size(), nullptr);
+    Print("warm_up",
+          Hex(BuildOneMenu(bitmaps[0], submenus[0])) + "|" + Hex(BuildOneMenu(bitmaps[1], submenus[1])));
+    const HBITMAP firstBitmap = bitmaps[0];
+    const TResourceCounts before = CountResources();
+    int failures = 0;
+    for (size_t round = 2; round < bitmaps.size(); ++round) {
+        if (FAILED(BuildOneMenu(bitmaps[round], submenus[round]))) {
+            ++failures;
+        }
+    }
+    const TResourceCounts after = CountResources();
+    Print("rounds", std::to_string(rounds));
+    Print("failures", std::to_string(failures));
+    PrintCounts("before", before);
+    PrintCounts("after", after);
+    std::sort(bitmaps.begin(), bitmaps.end());
+    Print("bitmaps_distinct", std::to_string(std::unique(bitmaps.begin(), bitmaps.end()) - bitmaps.begin() -
+                                             (bitmaps[0] == nullptr)));
+    bitmaps.erase(std::unique(bitmaps.begin(), bitmaps.end()), bitmaps.end());
+    Print("bitmaps_alive", std::to_string(std::count_if(bitmaps.begin(), bitmaps.end(), [](HBITMAP bitmap) {
+              return bitmap != nullptr && GetObjectType(bitmap) == OBJ_BITMAP;
+          })));
+    Print("submenus_alive", std::to_string(std::count_if(submenus.begin(), submenus.end(), [](HMENU menu) {
+              return menu != nullptr && IsMenu(menu);
+          })));
+    // Nothing of the library is in use any more: COM may unload it now.
+    CoFreeUnusedLibrariesEx(0, 0);
+    Print("unloaded", ExtensionModule() == nullptr ? "yes" : "no");
+    Print("bitmap_after_unload", firstBitmap == nullptr                     ? "none"
+                                 : GetObjectType(firstBitmap) == OBJ_BITMAP ? "alive"
+                                                                            : "deleted");
+    return 0;
+}
+
+// The stall: one of the extension's imports, redirected so that the chosen thread waits inside it, as
+// it would on a slow disk, network share or profile.
+DWORD StalledThreadId = 0;
+HANDLE StallEntered = nullptr;
+HANDLE StallReleased = nullptr;
+
+void StallIfChosen() {
+    if (GetCurrentThreadId() == StalledThreadId) {
+        SetEvent(StallEntered);
+        WaitForSingleObject(StallReleased, INFINITE);
+    }
+}
+
+// The replacement of one import: stalls the chosen thread, then calls the original function.
+template <int Tag, typename R, typename... A>
+struct TStallingCall {
+    static inline void* Original = nullptr;
+    static R WINAPI Call(A... arguments) {
+        StallIfChosen();
+        return reinterpret_cast<R(WINAPI*)(A...)>(Original)(arguments...);
+    }
+};
+
+struct TStallPoint {
+    const char* Library;
+    const char* Function;
+    void* Replacement;
+    void** Original;
+};
+
+template <typename T>
+TStallPoint StallPoint(const char* library, const char* function) {
+    return {library, function, reinterpret_cast<void*>(&T::Call), &T::Original};
+}
+
+// The extension's accesses to the disk and the profile: the options, the primary layout, the
+// archive, the data folder's lookup.
+using TProfileRead = TStallingCall<0, DWORD, LPCSTR, LPCSTR, LPCSTR, LPSTR, DWORD, LPCSTR>;
+using TAttributes = TStallingCall<1, DWORD, LPCSTR>;
+using TFindFirst = TStallingCall<2, HANDLE, LPCSTR, LPWIN32_FIND_DATAA>;
+using TFolderLookup = TStallingCall<3, HRESULT, HWND, int, LPITEMIDLIST*>;
+const TStallPoint StallPoints[] = {
+    StallPoint<TProfileRead>("kernel32.dll", "GetPrivateProfileStringA"),
+    StallPoint<TAttributes>("kernel32.dll", "GetFileAttributesA"),
+    StallPoint<TFindFirst>("kernel32.dll", "FindFirstFileA"),
+    StallPoint<TFolderLookup>("shell32.dll", "SHGetSpecialFolderLocation"),
+};
+
+// Points the module's import of `function` from `library` at `replacement`; the old target.
+void* RedirectImport(HMODULE module, const char* library, const char* function, void* replacement) {
+    auto* base = reinterpret_cast<BYTE*>(module);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (directory.VirtualAddress == 0) {
+        return nullptr;
+    }
+    for (auto* import = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress);
+         import->Name != 0; ++import) {
+        if (lstrcmpiA(reinterpret_cast<const char*>(base + import->Name), library) != 0 ||
+            import->OriginalFirstThunk == 0) {
+            continue;
+        }
+        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + import->OriginalFirstThunk);
+        auto* addresses = reinterpret_cast<IMAGE_THUNK_DATA*>(base + import->FirstThunk);
+        for (; names->u1.AddressOfData != 0; ++names, ++addresses) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) {
+                continue;
+            }
+            const auto* name = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (std::strcmp(reinterpret_cast<const char*>(name->Name), function) != 0) {
+                continue;
+            }
+            DWORD protection = 0;
+            VirtualProtect(&addresses->u1.Function, sizeof(addresses->u1.Function), PAGE_READWRITE,
+                           &protection);
+            void* old = reinterpret_cast<void*>(addresses->u1.Function);
+            addresses->u1.Function = reinterpret_cast<UINT_PTR>(replacement);
+            VirtualProtect(&addresses->u1.Function, sizeof(addresses->u1.Function), protection, &protection);
+            return old;
+        }
+    }
+    return nullptr;
+}
+
+DWORD WINAPI BuildMenuOnThread(void* parameter) {
+    CoInitialize(nullptr);
+    HBITMAP bitmap = nullptr;
+    HMENU submenu = nullptr;
+    *static_cast<HRESULT*>(parameter) = BuildOneMenu(bitmap, submenu);
+    CoUninitialize();
+    return 0;
+}
+
+int PlayStall(const std::string& function) {
+    // An object of our own keeps the library loaded while the threads come and go; it is never
+    // initialized, so the first menu's Initialize looks the data folder up.
+    IUnknown* keeper = nullptr;
+    CoCreateInstance(ExtensionClassId(), nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                     reinterpret_cast<void**>(&keeper));
+    HMODULE module = ExtensionModule();
+    bool redirected = false;
+    for (const TStallPoint& point : StallPoints) {
+        if (module != nullptr && function == point.Function) {
+            *point.Original = RedirectImport(module, point.Library, point.Function, point.Replacement);
+            redirected = *point.Original != nullptr;
+        }
+    }
+    Print("redirected", redirected ? "yes" : "no");
+    if (!redirected) {
+        return 1;
+    }
+    StallEntered = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    StallReleased = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HRESULT firstResult = E_PENDING;
+    HRESULT secondResult = E_PENDING;
+    HANDLE first =
+        CreateThread(nullptr, 0, BuildMenuOnThread, &firstResult, CREATE_SUSPENDED, &StalledThreadId);
+    ResumeThread(first);
+    // The bounds below only limit how long a fault can hold the player; a sound extension answers at once.
+    const bool entered = WaitForSingleObject(StallEntered, 10000) == WAIT_OBJECT_0;
+    Print("first_stalled", entered ? "yes" : "no");
+    HANDLE second = CreateThread(nullptr, 0, BuildMenuOnThread, &secondResult, 0, nullptr);
+    const bool secondDone = WaitForSingleObject(second, 10000) == WAIT_OBJECT_0;
+    Print("second_while_first_stalled", secondDone ? "completed" : "waited");
+    SetEvent(StallReleased);
+    WaitForSingleObject(second, INFINITE);
+    WaitForSingleObject(first, INFINITE);
+    Print("first_query", Hex(firstResult));
+    Print("second_query", Hex(secondResult));
+    CloseHandle(first);
+    CloseHandle(second);
+    keeper->Release();
+    return 0;
+}
+
 int PlayFactory() {
     const CLSID classId = ExtensionClassId();
     IClassFactory* factory = nullptr;
@@ -363,6 +654,20 @@ int PlayFactory() {
     Print("unlock", Hex(factory->LockServer(FALSE)));
     factory->Release();
     Print("unload_after_lock", Hex(CanUnloadNow()));
+
+    // An unlock without a lock, while an object lives: it must neither let the library go under the
+    // object nor keep it from going later.
+    CoGetClassObject(classId, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+                     reinterpret_cast<void**>(&factory));
+    menu = nullptr;
+    factory->CreateInstance(nullptr, IID_IContextMenu, reinterpret_cast<void**>(&menu));
+    Print("stray_unlock", Hex(factory->LockServer(FALSE)));
+    factory->Release();
+    Print("unload_with_object_after_stray_unlock", Hex(CanUnloadNow()));
+    if (menu != nullptr) {
+        menu->Release();
+    }
+    Print("unload_after_stray_unlock", Hex(CanUnloadNow()));
     return 0;
 }
 
@@ -394,6 +699,10 @@ int main(int argc, char** argv) {
         exitCode = PlayMenu(argc, argv);
     } else if (command == "threads" && argc > 2) {
         exitCode = PlayThreads(std::atoi(argv[2]));
+    } else if (command == "soak" && argc > 2) {
+        exitCode = PlaySoak(std::atoi(argv[2]));
+    } else if (command == "stall" && argc > 2) {
+        exitCode = PlayStall(argv[2]);
     } else if (command == "factory") {
         exitCode = PlayFactory();
     } else if ((command == "register" || command == "unregister") && argc > 2) {

@@ -1,6 +1,7 @@
 #include "ShellPlayer.h"
 
 #include "KavrilonNames.h"
+#include "ShellExtRegistry.h"
 #include "TestEnvironment.h"
 
 std::vector<TPlayer> PlayersOfThisPrefix() {
@@ -57,4 +58,56 @@ std::string WaitForRecordedCommand(const std::string& folder, DWORD timeoutMs) {
         Sleep(50);
     } while (NowSeconds() < end);
     return {};
+}
+
+namespace {
+
+constexpr const char* LocalAppDataValue = "Local AppData";
+constexpr const char* UserShellFoldersKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+constexpr const char* ShellFoldersKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+void SetOrDeleteValue(HKEY root, const char* keyPath, REGSAM view, bool set, DWORD type,
+                      const std::string& bytes) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(root, keyPath, 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS) {
+        return;
+    }
+    if (set) {
+        RegSetValueExA(key, LocalAppDataValue, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                       static_cast<DWORD>(bytes.size()));
+    } else {
+        RegDeleteValueA(key, LocalAppDataValue);
+    }
+    RegCloseKey(key);
+}
+
+} // namespace
+
+TUnfindableLocalAppData::TUnfindableLocalAppData() {
+    const struct {
+        HKEY Root;
+        const char* Key;
+        REGSAM View;
+    } places[] = {
+        {HKEY_CURRENT_USER, UserShellFoldersKey, 0},
+        {HKEY_CURRENT_USER, ShellFoldersKey, 0},
+        {HKEY_LOCAL_MACHINE, ShellFoldersKey, KEY_WOW64_32KEY},
+        {HKEY_LOCAL_MACHINE, ShellFoldersKey, KEY_WOW64_64KEY},
+    };
+    for (const auto& place : places) {
+        const TRegValue value = ReadRegValue(place.Root, place.Key, LocalAppDataValue, place.View);
+        saved_.push_back({place.Root, place.Key, place.View, value.Exists, value.Type, value.Bytes});
+        SetOrDeleteValue(place.Root, place.Key, place.View, false, 0, {});
+    }
+    const std::string relative("KvNoAppDataFolder", sizeof("KvNoAppDataFolder"));
+    SetOrDeleteValue(HKEY_CURRENT_USER, UserShellFoldersKey, 0, true, REG_SZ, relative);
+}
+
+TUnfindableLocalAppData::~TUnfindableLocalAppData() {
+    for (const TSavedValue& value : saved_) {
+        SetOrDeleteValue(value.Root, value.Key, value.View, value.Existed, value.Type, value.Bytes);
+    }
 }

@@ -2,6 +2,8 @@
 // Runs the shell player (tools/shell-player), which plays the shell towards the shell extension,
 // and reads what it printed.
 
+#include <windows.h>
+
 #include <map>
 #include <string>
 #include <vector>
@@ -35,3 +37,27 @@ void SetExeLocation(const std::string& path);
 // The command line and show state recorded by the stand-in for Kavrilon.exe (probes/CommandRecorder)
 // in `folder`; waits up to `timeoutMs` for the record. Empty when nothing was recorded.
 std::string WaitForRecordedCommand(const std::string& folder, DWORD timeoutMs);
+
+// For the guard's life, the user's local application-data folder cannot be found by any of the
+// three lookups, in this process and in every program it starts: the shell's "User Shell Folders"
+// value holds a relative path (which the shell cannot create, so it fails, and which it copies into
+// "Shell Folders"), and no "Shell Folders" value of the user or the machine names a full path. The
+// values it replaces come back at the end.
+class TUnfindableLocalAppData {
+public:
+    TUnfindableLocalAppData();
+    ~TUnfindableLocalAppData();
+    TUnfindableLocalAppData(const TUnfindableLocalAppData&) = delete;
+    TUnfindableLocalAppData& operator=(const TUnfindableLocalAppData&) = delete;
+
+private:
+    struct TSavedValue {
+        HKEY Root;
+        const char* Key;
+        REGSAM View;
+        bool Existed;
+        DWORD Type;
+        std::string Bytes;
+    };
+    std::vector<TSavedValue> saved_;
+};
