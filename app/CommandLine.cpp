@@ -90,6 +90,10 @@ void RunCommandLinePhase(const std::vector<std::string>& rawArguments) {
         --verbCount;
     }
 
+    if (!DataFolderAvailable()) {
+        TrayRequested = false;
+        return;
+    }
     InitDefaults();
     WriteOptions();
 

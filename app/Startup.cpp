@@ -33,6 +33,9 @@ void LoadCommonControls() {
 }
 
 void RunTrayPhase() {
+    if (!DataFolderAvailable()) {
+        return;
+    }
     InitDefaults();
     WriteOptions();
     CommandLineFile.clear();

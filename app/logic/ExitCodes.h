@@ -8,5 +8,7 @@ inline constexpr int32_t ExitSuccess = 0;
 inline constexpr int32_t ExitTrayAlreadyRunning = 1;
 inline constexpr int32_t ExitDesktopNotFound = 2;
 inline constexpr int32_t ExitLayoutFileError = 3;
+// The user's application-data folder, which holds the options, layouts and backups, cannot be found.
+inline constexpr int32_t ExitDataFolderMissing = 4;
 
 extern int32_t ExitCode;

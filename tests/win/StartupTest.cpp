@@ -12,7 +12,10 @@
 
 #include "KavrilonNames.h"
 #include "MutexHolder.h"
+#include "DialogDriver.h"
+#include "LayoutScenario.h"
 #include "ProcessRunner.h"
+#include "ShellPlayer.h"
 #include "TestEnvironment.h"
 
 namespace {
@@ -136,6 +139,37 @@ TEST_F(KavrilonStartup, AWindows98StartKeepsItsDataInTheApplicationDataFolder) {
     ExpectCleanExit(RunKavrilon({"--S"}), 0);
     EXPECT_TRUE(IsFile(ShellFolder(CSIDL_APPDATA) + "\\Quellwyn\\Kavrilon\\Options.ini"));
     EXPECT_FALSE(IsFolder(ShellFolder(CSIDL_LOCAL_APPDATA) + "\\Quellwyn"));
+}
+
+// Without an application-data folder nothing is read or written anywhere else (least of all beside
+// the current folder or at its drive's root): the program says so and ends with exit code 4.
+TEST_F(KavrilonStartup, WithoutAnApplicationDataFolderNothingIsWrittenAndTheExitCodeIsFour) {
+    // Where a relative data folder would have put its files: the child's current folder (the
+    // test's, or the Windows folder where Wine starts it) and the root of that drive.
+    char current[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, current);
+    char windows[MAX_PATH] = {};
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    const std::string strays[] = {
+        std::string(current) + "\\Options.ini", std::string(windows) + "\\Options.ini",
+        std::string(current, 2) + "\\Quellwyn", std::string(windows, 2) + "\\Quellwyn"};
+    TUnfindableLocalAppData unfindable;
+    ExpectCleanExit(RunKavrilon({"--S"}), 4);
+    ExpectCleanExit(RunKavrilon({"/s"}), 4);
+
+    TKavrilonRun shown({"/dlg", "/s"});
+    HWND box = shown.NextBox();
+    ASSERT_NE(box, nullptr);
+    const TDialogContent content = ReadDialog(box);
+    EXPECT_EQ(content.Caption, "Kavrilon - Error");
+    EXPECT_EQ(content.Text,
+              "The folder for Kavrilon's files was not found!\rWindows names no application data folder.");
+    EXPECT_TRUE(PressDialogButton(box, IDOK));
+    EXPECT_TRUE(shown.Finish());
+    EXPECT_EQ(shown.ExitCode(), 4u);
+    for (const std::string& stray : strays) {
+        EXPECT_EQ(GetFileAttributesA(stray.c_str()), INVALID_FILE_ATTRIBUTES) << stray;
+    }
 }
 
 TEST_F(KavrilonStartup, TrayStartWhileAnotherInstanceRunsExitsWithOneAndShowsNothing) {
