@@ -171,8 +171,8 @@ void InitDialog(HWND dialog) {
         EnableWindow(GetDlgItem(dialog, IdcShellExt), FALSE);
         EnableWindow(GetDlgItem(dialog, IdcRemoveTraces), FALSE);
     }
-    if (IsVistaFamily) {
-        // Both buttons start the elevated registration utility.
+    if (IsVistaFamily && !ShellExtPerUserCopy()) {
+        // Both buttons start the elevated registration utility; a per-user copy elevates nothing.
         if (ShellExtUsableByShell()) {
             SendDlgItemMessageA(dialog, IdcShellExt, ButtonSetShield, 0, 1);
         }

@@ -18,5 +18,10 @@ void RemoveTraces(HWND owner) {
     // Fails, as intended, while anything else is left in it.
     RemoveDirectoryA(VendorFolder(owner, IsWindows2000OrLater || IsWindowsMe).c_str());
     RemoveAutostart();
+    // A per-user copy removes the current user's registration itself; a copy for every user also
+    // removes one that a per-user copy of this user left.
+    if (!ShellExtPerUserCopy()) {
+        RemovePerUserShellExt();
+    }
     RunShellExtInstaller('u', owner, false);
 }

@@ -5,9 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "AdminFolders.h"
 #include "AppGlobals.h"
 #include "Language.h"
 #include "Paths.h"
+#include "ShellExtRegistry.h"
 #include "WinHandles.h"
 
 namespace {
@@ -15,7 +17,7 @@ namespace {
 const char* const AdminHint = "Bitte wenden Sie sich an Ihren Systemadministrator!";
 const char* const AdminHintEnglish = "Please contact your system administrator!";
 
-std::string ProgramFolder() {
+std::string OwnFolder() {
     return FolderOfPath(ProgramFilePath());
 }
 
@@ -35,7 +37,7 @@ std::string FailureText(char action) {
                         std::string("Uninstalling the shell extension failed!\r\r") + AdminHintEnglish);
     }
     std::string note;
-    if (!PathExists(ProgramFolder() + ShellExtFileName)) {
+    if (!PathExists(OwnFolder() + ShellExtFileName)) {
         note = std::string("\r\r'") + ShellExtFileName + "' " + LangPick("fehlt!", "is missing!");
     }
     return LangPick("Das Installieren der Shell-Erweiterung ist fehlgeschlagen!",
@@ -43,33 +45,46 @@ std::string FailureText(char action) {
            note + "\r\r" + LangPick(AdminHint, AdminHintEnglish);
 }
 
-// Reads a string value in two calls (size, then data); false when the value is missing.
-bool ReadRegistryText(HKEY key, const char* name, std::string& text) {
-    DWORD size = 0;
-    if (RegQueryValueExA(key, name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS) {
-        return false;
-    }
-    std::vector<char> buffer(static_cast<size_t>(size) + 1, '\0');
-    if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()), &size) !=
-        ERROR_SUCCESS) {
-        return false;
-    }
-    text = buffer.data();
-    return true;
-}
-
 REGSAM ShellRegistryView() {
     return ShellIs64Bit ? KEY_WOW64_64KEY : 0;
+}
+
+// Failures always, success only when asked.
+void ReportOutcome(char action, HWND owner, bool reportSuccess, bool succeeded) {
+    if (!succeeded) {
+        ShowInstallerError(owner, FailureText(action));
+    } else if (reportSuccess) {
+        const std::string text =
+            action == 'u'
+                ? LangPick("Die Shell-Erweiterung wurde deinstalliert.", "Shell extension was uninstalled.")
+                : LangPick("Die Shell-Erweiterung wurde installiert.", "Shell extension was installed.");
+        ShowInstallerMessage(owner, text, "Kavrilon", MB_ICONINFORMATION);
+    }
 }
 
 } // namespace
 
 bool ShellExtUsableByShell() {
-    return !ShellIs64Bit || PathExists(ProgramFolder() + ShellExt64FileName);
+    // The shell reads the classes of the current user from Windows 2000 on only.
+    if (!IsWindows2000OrLater && ShellExtPerUserCopy()) {
+        return false;
+    }
+    return !ShellIs64Bit || PathExists(OwnFolder() + ShellExt64FileName);
+}
+
+bool ShellExtPerUserCopy() {
+    return !IsAdminOnlyFolder(OwnFolder());
 }
 
 bool RunShellExtInstaller(char action, HWND owner, bool reportSuccess) {
-    const std::string folder = ProgramFolder();
+    if (ShellExtPerUserCopy()) {
+        // This copy registers itself for the current user, without the utility and elevation.
+        const bool done = action == 'u' ? UnregisterShellExtension(HKEY_CURRENT_USER)
+                                        : RegisterShellExtension(HKEY_CURRENT_USER, OwnFolder());
+        ReportOutcome(action, owner, reportSuccess, done);
+        return done;
+    }
+    const std::string folder = OwnFolder();
     // The full path: the utility is never looked up anywhere else than beside the program.
     const std::string utility = folder + RegUtilFileName;
     const char parameters[2] = {action, '\0'};
@@ -104,56 +119,15 @@ bool RunShellExtInstaller(char action, HWND owner, bool reportSuccess) {
     }
     DWORD exitCode = 0;
     const bool succeeded = GetExitCodeProcess(process.get(), &exitCode) && exitCode == 1;
-    if (!succeeded) {
-        ShowInstallerError(owner, FailureText(action));
-        return false;
-    }
-    if (reportSuccess) {
-        const std::string text =
-            action == 'u'
-                ? LangPick("Die Shell-Erweiterung wurde deinstalliert.", "Shell extension was uninstalled.")
-                : LangPick("Die Shell-Erweiterung wurde installiert.", "Shell extension was installed.");
-        ShowInstallerMessage(owner, text, "Kavrilon", MB_ICONINFORMATION);
-    }
-    return true;
+    ReportOutcome(action, owner, reportSuccess, succeeded);
+    return succeeded;
 }
 
 bool IsShellExtInstalled() {
-    const REGSAM access = KEY_READ | ShellRegistryView();
-    {
-        TUniqueRegKey key;
-        if (RegOpenKeyExA(HKEY_CLASSES_ROOT, ShellExtClassKeyPath, 0, access, key.put()) != ERROR_SUCCESS) {
-            return false;
-        }
-    }
-    {
-        TUniqueRegKey key;
-        if (RegOpenKeyExA(HKEY_CLASSES_ROOT, ShellExtServerKeyPath, 0, access, key.put()) != ERROR_SUCCESS) {
-            return false;
-        }
-        std::string dll;
-        if (!ReadRegistryText(key.get(), "", dll) || !PathExists(dll)) {
-            return false;
-        }
-        std::string threading;
-        if (!ReadRegistryText(key.get(), ThreadingModelValueName, threading) ||
-            threading != ShellExtThreadingModel) {
-            return false;
-        }
-    }
-    {
-        TUniqueRegKey key;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ShellExtApprovedKeyPath, 0, access, key.put()) !=
-                ERROR_SUCCESS ||
-            RegQueryValueExA(key.get(), ShellExtClassIdText, nullptr, nullptr, nullptr, nullptr) !=
-                ERROR_SUCCESS) {
-            return false;
-        }
-    }
-    TUniqueRegKey key;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, ShellExtHandlerKeyPath, 0, access, key.put()) != ERROR_SUCCESS) {
-        return false;
-    }
-    std::string handler;
-    return ReadRegistryText(key.get(), "", handler) && lstrcmpA(handler.c_str(), ShellExtClassIdText) == 0;
+    return ShellExtRegistrationComplete(HKEY_CURRENT_USER, ShellRegistryView()) ||
+           ShellExtRegistrationComplete(HKEY_LOCAL_MACHINE, ShellRegistryView());
+}
+
+bool RemovePerUserShellExt() {
+    return UnregisterShellExtension(HKEY_CURRENT_USER);
 }

@@ -32,8 +32,11 @@ inline constexpr const char* RegUtilFileName = "KVRegShellEx.exe";
 inline constexpr const char* RunKeyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr const char* AutostartValueName = "Kavrilon";
 
-// The shell extension's registry layout. Roots: the "Approved" key under HKEY_LOCAL_MACHINE, the
-// other keys under HKEY_CLASSES_ROOT. "InProcServer32" is spelt with a capital P.
+// The shell extension's registry layout. The "Approved" key lies below HKEY_LOCAL_MACHINE (every
+// user) or HKEY_CURRENT_USER (one user); the other keys below HKEY_CLASSES_ROOT, which shows the
+// classes of both, ClassesKeyPath + key below either root. "InProcServer32" is spelt with a
+// capital P.
+inline constexpr const char* ClassesKeyPath = "Software\\Classes\\";
 inline constexpr const char* ShellExtApprovedKeyPath =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved";
 inline constexpr const char* ShellExtClassKeyPath = "CLSID\\" KV_SHELLEXT_CLSID_TEXT;
@@ -49,7 +52,10 @@ inline constexpr const char* ExeLocationValueName = "ExeLocation";
 
 // The installed program: its entry under Add/Remove Programs (below HKEY_LOCAL_MACHINE), the
 // publisher shown there, the uninstaller beside the programs and the Start-menu shortcut.
+// The setup script reads each name from a line of its own.
+// clang-format off
 inline constexpr const char* UninstallKeyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kavrilon";
+// clang-format on
 inline constexpr const char* PublisherName = "Quellwyn";
 inline constexpr const char* UninstallerFileName = "Uninstall.exe";
 inline constexpr const char* StartMenuShortcutName = "Kavrilon.lnk";

@@ -413,12 +413,15 @@ TEST_F(OptionsDialog, TheOVerbOpensTheAboutScreenAndStartsTheTrayProgram) {
 
 TEST_F(OptionsDialog, RemoveTracesAnsweredYesRemovesEverythingAndClosesTheTrayNoChangesNothing) {
     const std::string folder =
-        InstallProgramCopy("traces", {RegUtilFileName, ShellExtFileName, ShellExt64FileName});
+        InstallProgramCopy("traces", {RegUtilFileName, ShellExtFileName, ShellExt64FileName}, true);
+    const std::string portable = InstallProgramCopy("portable", {ShellExtFileName, ShellExt64FileName});
     for (const bool yes : {false, true}) {
         SCOPED_TRACE(yes ? "Yes" : "No");
         MakeDataFolders();
         ASSERT_TRUE(WriteLayoutFile(PrimaryLayoutFile(), {{10, 20, "a"}}));
         ASSERT_EQ(RunProcess(folder + RegUtilFileName, {"r"}, 15000).ExitCode, 1u);
+        // And a per-user copy's registration of this user.
+        ASSERT_TRUE(WritePerUserEntries(portable));
         ASSERT_TRUE(SetRegistryString(HKEY_CURRENT_USER, RunKeyPath, AutostartValueName, "x"));
         ASSERT_TRUE(WriteOptionsFile({"RestoreAtStart=0", "Language=1"}));
         TTrayInstance tray({"/nosplash"});
@@ -445,9 +448,11 @@ TEST_F(OptionsDialog, RemoveTracesAnsweredYesRemovesEverythingAndClosesTheTrayNo
         EXPECT_EQ(IsFolder(KavrilonDataFolder()), !yes);
         EXPECT_EQ(IsFolder(ShellFolder(CSIDL_LOCAL_APPDATA) + "\\Quellwyn"), !yes);
         EXPECT_EQ(RunValue().Exists, !yes);
-        EXPECT_EQ(NoShellExtEntries(KEY_WOW64_32KEY), yes);
-        if (RunsUnderWow64()) {
-            EXPECT_EQ(NoShellExtEntries(KEY_WOW64_64KEY), yes);
+        for (const bool perUser : {false, true}) {
+            EXPECT_EQ(NoShellExtEntries(KEY_WOW64_32KEY, perUser), yes) << perUser;
+            if (RunsUnderWow64()) {
+                EXPECT_EQ(NoShellExtEntries(KEY_WOW64_64KEY, perUser), yes) << perUser;
+            }
         }
         // The running tray instance is closed.
         if (yes) {
@@ -459,6 +464,7 @@ TEST_F(OptionsDialog, RemoveTracesAnsweredYesRemovesEverythingAndClosesTheTrayNo
         EXPECT_TRUE(IsFile(folder + "Kavrilon.exe"));
     }
     RemoveTree(folder);
+    RemoveTree(portable);
 }
 
 // A window of the tray's class and title whose thread stops answering: a hung tray instance.
@@ -521,7 +527,7 @@ protected:
             files.push_back(ShellExtFileName);
             files.push_back(ShellExt64FileName);
         }
-        folder_ = InstallProgramCopy("shellext", files);
+        folder_ = InstallProgramCopy("shellext", files, true);
         return folder_;
     }
     void TearDown() override {
@@ -562,6 +568,39 @@ TEST_F(ShellExtButton, InstallsAndUninstallsWithTheUtilityAndFollowsTheState) {
     EXPECT_EQ(ControlText(options.Dialog, IdcShellExt), "Install shell &extension");
     EXPECT_TRUE(NoShellExtEntries(ShellView()));
 
+    EXPECT_TRUE(PressDialogButton(options.Dialog, IDCANCEL));
+    EXPECT_TRUE(options.Finish());
+}
+
+TEST_F(ShellExtButton, APerUserCopyInstallsForTheCurrentUserWithoutTheUtility) {
+    // A portable copy in a folder of the user's, without the utility: nothing is there to elevate.
+    folder_ = InstallProgramCopy("peruser", {ShellExtFileName, ShellExt64FileName});
+    TOptionsRun options({"/o"}, folder_ + "Kavrilon.exe");
+    ASSERT_NE(options.Dialog, nullptr);
+    EXPECT_EQ(ControlText(options.Dialog, IdcShellExt), "Install shell &extension");
+
+    TDialogContent box = PressAndRead(options);
+    EXPECT_EQ(box.Text, "Shell extension was installed.");
+    EXPECT_EQ(ControlText(options.Dialog, IdcShellExt), "Uninstall shell &extension");
+    // Wine's COM does not read per-user classes, so no player can create the object from them here:
+    // the entries are read back instead.
+    const REGSAM view = ShellView();
+    const TShellExtEntries entries = ReadShellExtEntries(view, true);
+    SCOPED_TRACE(entries.Describe());
+    EXPECT_EQ(entries.Server.Text(), folder_ + (RunsUnderWow64() ? ShellExt64FileName : ShellExtFileName));
+    EXPECT_EQ(entries.ExeLocation.Text(), folder_ + MainProgramFileName);
+    EXPECT_EQ(entries.ThreadingModel.Text(), ShellExtThreadingModel);
+    EXPECT_EQ(entries.Handler.Text(), ShellExtClassIdText);
+    EXPECT_TRUE(entries.Approved.Exists);
+    // Nothing for every user.
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, std::string(ClassesKeyPath) + ShellExtClassKeyPath, view));
+    EXPECT_FALSE(ReadRegValue(HKEY_LOCAL_MACHINE, ShellExtApprovedKeyPath, ShellExtClassIdText, view).Exists);
+
+    box = PressAndRead(options);
+    EXPECT_EQ(box.Text, "Shell extension was uninstalled.");
+    EXPECT_EQ(ControlText(options.Dialog, IdcShellExt), "Install shell &extension");
+    EXPECT_TRUE(NoShellExtEntries(KEY_WOW64_32KEY, true));
+    EXPECT_TRUE(NoShellExtEntries(KEY_WOW64_64KEY, true));
     EXPECT_TRUE(PressDialogButton(options.Dialog, IDCANCEL));
     EXPECT_TRUE(options.Finish());
 }

@@ -2,6 +2,7 @@
 // each registry view, its exit codes, and its manifest.
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -17,26 +18,37 @@ namespace {
 
 constexpr DWORD ExitFailure = 0xFFFFFFFF; // -1
 
-// The utility installed in a folder of its own with (empty) extension files beside it.
+// The utility installed in a folder of its own below Program Files, with (empty) extension files
+// beside it.
 class RegUtil : public ::testing::Test {
 protected:
     void SetUp() override {
         ClearShellExtEntries();
-        RemoveTree(Folder);
-        CreateDirectoryA("C:\\Apps", nullptr);
-        ASSERT_TRUE(CreateDirectoryA(Folder.c_str(), nullptr));
-        ASSERT_TRUE(CopyFileA((DeliverablesDir() + RegUtilFileName).c_str(),
-                              (Folder + RegUtilFileName).c_str(), FALSE));
-        ASSERT_TRUE(WriteFileBytes(Folder + ShellExtFileName, ""));
-        ASSERT_TRUE(WriteFileBytes(Folder + ShellExt64FileName, ""));
+        RemoveTree(Apps);
+        CreateDirectoryA(Apps.c_str(), nullptr);
+        Place(Folder);
     }
     void TearDown() override {
         ClearShellExtEntries();
-        RemoveTree("C:\\Apps");
+        RemoveTree(Apps);
+        for (const std::string& folder : others_) {
+            RemoveTree(folder);
+        }
     }
 
-    DWORD Run(const std::vector<std::string>& arguments) {
-        const TRunResult run = RunProcess(Folder + RegUtilFileName, arguments, 15000);
+    // Creates `folder` holding the utility and (empty) extension files.
+    static void Place(const std::string& folder) {
+        RemoveTree(folder);
+        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
+        ASSERT_TRUE(CopyFileA((DeliverablesDir() + RegUtilFileName).c_str(),
+                              (folder + RegUtilFileName).c_str(), FALSE));
+        ASSERT_TRUE(WriteFileBytes(folder + ShellExtFileName, ""));
+        ASSERT_TRUE(WriteFileBytes(folder + ShellExt64FileName, ""));
+    }
+
+    DWORD Run(const std::vector<std::string>& arguments, const std::string& folder = {}) {
+        const TRunResult run =
+            RunProcess((folder.empty() ? Folder : folder) + RegUtilFileName, arguments, 15000);
         EXPECT_TRUE(run.Started);
         EXPECT_FALSE(run.TimedOut);
         EXPECT_EQ(run.WindowsDescription, "") << "the utility showed a window";
@@ -67,7 +79,9 @@ protected:
         EXPECT_EQ(e.Handler.Bytes.size(), 39u);
     }
 
-    const std::string Folder = "C:\\Apps\\Icons\\";
+    const std::string Apps = ShellFolder(CSIDL_PROGRAM_FILES) + "\\Kavrilon Apps\\";
+    const std::string Folder = Apps + "Icons\\";
+    std::vector<std::string> others_;
 };
 
 TEST_F(RegUtil, UnrecognisedParametersChangeNothing) {
@@ -90,6 +104,61 @@ TEST_F(RegUtil, RegisterWritesTheLayoutNamingItsOwnFolderAndSucceedsAgain) {
     if (RunsUnderWow64()) {
         // The 64-bit shell reads the 64-bit view: there the 64-bit extension is registered.
         ExpectRegistered(KEY_WOW64_64KEY, ShellExt64FileName);
+    }
+}
+
+TEST_F(RegUtil, RegistersForEveryUserOnlyFromAFolderThatOnlyAdministratorsChange) {
+    char windows[MAX_PATH] = {};
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    char shortFolder[MAX_PATH] = {};
+    ASSERT_NE(GetShortPathNameA(Folder.c_str(), shortFolder, MAX_PATH), 0u);
+    const std::string programFiles = ShellFolder(CSIDL_PROGRAM_FILES);
+    struct Case {
+        std::string Started; // the folder the utility is started from
+        std::string Written; // the folder the entries name; empty when refused
+    };
+    std::vector<Case> cases = {
+        {Folder, Folder},
+        {shortFolder, Folder}, // short names are resolved, and the long form is written
+        {std::string(windows) + "\\Kavrilon Test\\", std::string(windows) + "\\Kavrilon Test\\"},
+        // A folder beside Program Files whose name only starts like it.
+        {programFiles + " Evil\\", ""},
+        // The user's own folders: the temp folder, as a portable copy unpacked into Downloads.
+        {std::string(temp) + "Kavrilon Portable\\", ""},
+        {"C:\\Apps\\", ""},
+    };
+    if (RunsUnderWow64()) {
+        // Where the setup program installs on 64-bit Windows: the 64-bit Program Files folder.
+        cases.push_back({"C:\\Program Files\\Kavrilon Test\\", "C:\\Program Files\\Kavrilon Test\\"});
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Started);
+        if (c.Started != Folder && c.Started != shortFolder) {
+            Place(c.Started);
+            others_.push_back(c.Started);
+        }
+        ClearShellExtEntries();
+        if (c.Written.empty()) {
+            EXPECT_EQ(Run({"r"}, c.Started), ExitFailure);
+            EXPECT_TRUE(NoShellExtEntries(KEY_WOW64_32KEY))
+                << ReadShellExtEntries(KEY_WOW64_32KEY).Describe();
+            EXPECT_TRUE(NoShellExtEntries(KEY_WOW64_64KEY))
+                << ReadShellExtEntries(KEY_WOW64_64KEY).Describe();
+            // Nor does it remove the registration of the installed copy.
+            ASSERT_EQ(Run({"r"}), 1u);
+            const TShellExtEntries before32 = ReadShellExtEntries(KEY_WOW64_32KEY);
+            const TShellExtEntries before64 = ReadShellExtEntries(KEY_WOW64_64KEY);
+            EXPECT_EQ(Run({"r"}, c.Started), ExitFailure);
+            EXPECT_EQ(ReadShellExtEntries(KEY_WOW64_32KEY), before32);
+            EXPECT_EQ(ReadShellExtEntries(KEY_WOW64_64KEY), before64);
+        } else {
+            EXPECT_EQ(Run({"r"}, c.Started), 1u);
+            const TShellExtEntries entries = ReadShellExtEntries(KEY_WOW64_32KEY);
+            EXPECT_EQ(entries.Server.Text(), c.Written + ShellExtFileName) << entries.Describe();
+            EXPECT_EQ(entries.ExeLocation.Text(), c.Written + MainProgramFileName) << entries.Describe();
+        }
     }
 }
 

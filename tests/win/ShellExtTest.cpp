@@ -24,13 +24,17 @@ namespace {
 constexpr const char* Ok = "0x00000000";
 constexpr const char* Fail = "0x80004005";
 
-// The extension registered from the build's bin folder with the registration utility, as installed.
+// The extension registered with the registration utility from a copy below Program Files, as
+// installed.
 class ShellExt : public ::testing::Test {
 protected:
     void SetUp() override {
         ClearShellExtEntries();
         RemoveKavrilonData();
-        const TRunResult run = RunProcess(DeliverablesDir() + RegUtilFileName, {"r"}, 15000);
+        const std::string folder =
+            InstallProgramCopy("shellext", {RegUtilFileName, ShellExtFileName, ShellExt64FileName}, true);
+        folders_.push_back(folder);
+        const TRunResult run = RunProcess(folder + RegUtilFileName, {"r"}, 15000);
         ASSERT_EQ(run.ExitCode, 1u);
     }
     void TearDown() override {

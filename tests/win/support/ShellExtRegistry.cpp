@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "KavrilonNames.h"
+#include "TestEnvironment.h"
 
 std::string TRegValue::Text() const {
     return Bytes.substr(0, Bytes.find('\0'));
@@ -62,22 +63,28 @@ std::string TShellExtEntries::Describe() const {
     return text.str();
 }
 
-TShellExtEntries ReadShellExtEntries(REGSAM view) {
+TShellExtEntries ReadShellExtEntries(REGSAM view, bool perUser) {
+    const HKEY approvedRoot = perUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+    const HKEY classesRoot = perUser ? HKEY_CURRENT_USER : HKEY_CLASSES_ROOT;
+    const std::string prefix = perUser ? ClassesKeyPath : "";
+    const std::string classKey = prefix + ShellExtClassKeyPath;
+    const std::string serverKey = prefix + ShellExtServerKeyPath;
+    const std::string handlerKey = prefix + ShellExtHandlerKeyPath;
     TShellExtEntries e;
-    e.Approved = ReadRegValue(HKEY_LOCAL_MACHINE, ShellExtApprovedKeyPath, ShellExtClassIdText, view);
-    e.ClassName = ReadRegValue(HKEY_CLASSES_ROOT, ShellExtClassKeyPath, nullptr, view);
-    e.Server = ReadRegValue(HKEY_CLASSES_ROOT, ShellExtServerKeyPath, nullptr, view);
-    e.ThreadingModel = ReadRegValue(HKEY_CLASSES_ROOT, ShellExtServerKeyPath, ThreadingModelValueName, view);
-    e.ExeLocation = ReadRegValue(HKEY_CLASSES_ROOT, ShellExtServerKeyPath, ExeLocationValueName, view);
-    e.Handler = ReadRegValue(HKEY_CLASSES_ROOT, ShellExtHandlerKeyPath, nullptr, view);
-    e.ClassKeyExists = RegKeyExists(HKEY_CLASSES_ROOT, ShellExtClassKeyPath, view);
-    e.ServerKeyExists = RegKeyExists(HKEY_CLASSES_ROOT, ShellExtServerKeyPath, view);
-    e.HandlerKeyExists = RegKeyExists(HKEY_CLASSES_ROOT, ShellExtHandlerKeyPath, view);
+    e.Approved = ReadRegValue(approvedRoot, ShellExtApprovedKeyPath, ShellExtClassIdText, view);
+    e.ClassName = ReadRegValue(classesRoot, classKey, nullptr, view);
+    e.Server = ReadRegValue(classesRoot, serverKey, nullptr, view);
+    e.ThreadingModel = ReadRegValue(classesRoot, serverKey, ThreadingModelValueName, view);
+    e.ExeLocation = ReadRegValue(classesRoot, serverKey, ExeLocationValueName, view);
+    e.Handler = ReadRegValue(classesRoot, handlerKey, nullptr, view);
+    e.ClassKeyExists = RegKeyExists(classesRoot, classKey, view);
+    e.ServerKeyExists = RegKeyExists(classesRoot, serverKey, view);
+    e.HandlerKeyExists = RegKeyExists(classesRoot, handlerKey, view);
     return e;
 }
 
-bool NoShellExtEntries(REGSAM view) {
-    const TShellExtEntries e = ReadShellExtEntries(view);
+bool NoShellExtEntries(REGSAM view, bool perUser) {
+    const TShellExtEntries e = ReadShellExtEntries(view, perUser);
     return !e.Approved.Exists && !e.ClassKeyExists && !e.ServerKeyExists && !e.HandlerKeyExists;
 }
 
@@ -98,14 +105,17 @@ void DeleteSubtree(HKEY root, const std::string& path, REGSAM view) {
 
 void ClearShellExtEntries() {
     for (REGSAM view : {REGSAM(KEY_WOW64_32KEY), REGSAM(KEY_WOW64_64KEY)}) {
-        HKEY approved = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ShellExtApprovedKeyPath, 0, KEY_SET_VALUE | view, &approved) ==
-            ERROR_SUCCESS) {
-            RegDeleteValueA(approved, ShellExtClassIdText);
-            RegCloseKey(approved);
+        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+            HKEY approved = nullptr;
+            if (RegOpenKeyExA(root, ShellExtApprovedKeyPath, 0, KEY_SET_VALUE | view, &approved) ==
+                ERROR_SUCCESS) {
+                RegDeleteValueA(approved, ShellExtClassIdText);
+                RegCloseKey(approved);
+            }
+            const std::string classes = ClassesKeyPath;
+            DeleteSubtree(root, classes + ShellExtClassKeyPath, view);
+            DeleteSubtree(root, classes + ShellExtHandlerKeyPath, view);
         }
-        DeleteSubtree(HKEY_CLASSES_ROOT, ShellExtClassKeyPath, view);
-        DeleteSubtree(HKEY_CLASSES_ROOT, ShellExtHandlerKeyPath, view);
     }
 }
 
@@ -124,5 +134,29 @@ bool WriteServerEntries(const std::string& extensionPath, const std::string& exe
         ok = set(ExeLocationValueName, exeLocation);
     }
     RegCloseKey(key);
+    return ok;
+}
+
+bool WritePerUserEntries(const std::string& folder) {
+    const std::string classes = ClassesKeyPath;
+    std::vector<std::pair<REGSAM, const char*>> views = {{KEY_WOW64_32KEY, ShellExtFileName}};
+    if (RunsUnderWow64()) {
+        views.push_back({KEY_WOW64_64KEY, ShellExt64FileName});
+    }
+    bool ok = true;
+    for (const auto& [view, dll] : views) {
+        ok = SetRegistryString(HKEY_CURRENT_USER, ShellExtApprovedKeyPath, ShellExtClassIdText,
+                               ShellExtRegisteredName, view) &&
+             SetRegistryString(HKEY_CURRENT_USER, classes + ShellExtClassKeyPath, "", ShellExtRegisteredName,
+                               view) &&
+             SetRegistryString(HKEY_CURRENT_USER, classes + ShellExtServerKeyPath, "", folder + dll, view) &&
+             SetRegistryString(HKEY_CURRENT_USER, classes + ShellExtServerKeyPath, ThreadingModelValueName,
+                               ShellExtThreadingModel, view) &&
+             SetRegistryString(HKEY_CURRENT_USER, classes + ShellExtServerKeyPath, ExeLocationValueName,
+                               folder + MainProgramFileName, view) &&
+             SetRegistryString(HKEY_CURRENT_USER, classes + ShellExtHandlerKeyPath, "", ShellExtClassIdText,
+                               view) &&
+             ok;
+    }
     return ok;
 }

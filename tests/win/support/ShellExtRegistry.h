@@ -29,13 +29,20 @@ struct TShellExtEntries {
     // A line per entry, for failure messages.
     std::string Describe() const;
 };
-TShellExtEntries ReadShellExtEntries(REGSAM view = 0);
+// As the shell sees them (HKEY_CLASSES_ROOT and the "Approved" value for every user), or
+// `perUser` the current user's registration only (below HKEY_CURRENT_USER).
+TShellExtEntries ReadShellExtEntries(REGSAM view = 0, bool perUser = false);
 // None of the six entries and none of the three keys of the layout is there.
-bool NoShellExtEntries(REGSAM view = 0);
+bool NoShellExtEntries(REGSAM view = 0, bool perUser = false);
 
-// Removes the layout from both views (a test's clean start and end).
+// Removes the layout, for every user and for the current user, from both views (a test's clean
+// start and end).
 void ClearShellExtEntries();
 
 // Writes entries 3 and 5 only (in the view of this process): the server key as the shell and the
 // extension read it, naming `extensionPath` and, unless empty, `exeLocation`.
 bool WriteServerEntries(const std::string& extensionPath, const std::string& exeLocation);
+
+// Writes the six entries of the current user's registration (below HKEY_CURRENT_USER) naming the
+// extensions and Kavrilon.exe in `folder`: the 32-bit view and, on 64-bit Windows, the 64-bit one.
+bool WritePerUserEntries(const std::string& folder);

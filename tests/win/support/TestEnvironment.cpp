@@ -193,8 +193,16 @@ TWineVersionOverride::~TWineVersionOverride() {
     DeleteRegistryTree(HKEY_CURRENT_USER, key_);
 }
 
-std::string InstallProgramCopy(const char* hint, const std::vector<std::string>& otherFiles) {
-    const std::string folder = MakeTempFolder(hint);
+std::string InstallProgramCopy(const char* hint, const std::vector<std::string>& otherFiles,
+                               bool forEveryUser) {
+    std::string folder;
+    if (forEveryUser) {
+        folder = ShellFolder(CSIDL_PROGRAM_FILES) + "\\Kavrilon Test " + hint + "\\";
+        RemoveTree(folder);
+        CreateDirectoryA(folder.c_str(), nullptr);
+    } else {
+        folder = MakeTempFolder(hint);
+    }
     CopyFileA(KavrilonExePath().c_str(), (folder + "Kavrilon.exe").c_str(), FALSE);
     for (const std::string& name : otherFiles) {
         if (!CopyFileA((DeliverablesDir() + name).c_str(), (folder + name).c_str(), FALSE)) {

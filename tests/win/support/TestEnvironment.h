@@ -46,8 +46,11 @@ bool SetRegistryString(HKEY root, const std::string& key, const std::string& nam
 void DeleteRegistryTree(HKEY root, const std::string& key);
 
 // A folder of its own holding a copy of Kavrilon.exe and of the named deliverables (built ones are
-// copied, others are created empty), with trailing "\".
-std::string InstallProgramCopy(const char* hint, const std::vector<std::string>& otherFiles);
+// copied, others are created empty), with trailing "\". The folder lies in the temp folder, which
+// the user can change (a per-user copy), or `forEveryUser` in the Program Files folder, where the
+// registration utility registers for every user.
+std::string InstallProgramCopy(const char* hint, const std::vector<std::string>& otherFiles,
+                               bool forEveryUser = false);
 
 // Makes Wine report another Windows version to one program file name, for the guard's life.
 class TWineVersionOverride {
