@@ -1,8 +1,10 @@
 ; The Kavrilon setup program. Installs the programs side by side into Program Files\Kavrilon (the
 ; registration utility expects its siblings in its own folder), adds a Start-menu shortcut and an
 ; entry under Add/Remove Programs, and on a page of its own offers autostart and the desktop
-; context menu. Its uninstaller removes all of that again; the user's layouts and backups only when
-; the user asks for it on its first page, never in silent mode.
+; context menu, both for every user: the setup runs elevated, possibly as another account than the
+; user's, so nothing it writes goes into the current user's profile. Its uninstaller removes all of
+; that again, and only what the setup installed; the layouts and backups in the data folder of the
+; account that runs it only when asked on its first page, never in silent mode.
 ;
 ; The build passes:
 ;   KV_VERSION          the version users see, e.g. 8.2
@@ -38,9 +40,6 @@ SetCompressor /SOLID lzma
 !insertmacro KvName KV_TRAY_TITLE TrayWindowTitle
 !insertmacro KvName KV_VENDOR_FOLDER VendorFolderName
 !insertmacro KvName KV_PRODUCT_FOLDER ProductFolderName
-!insertmacro KvName KV_OPTIONS_FILE OptionsFileName
-!insertmacro KvName KV_LAYOUTS_FOLDER LayoutsFolderName
-!insertmacro KvName KV_BACKUPS_FOLDER BackupsFolderName
 !insertmacro KvName KV_AUTOSTART_VALUE AutostartValueName
 !insertmacro KvName KV_RUN_KEY_ESCAPED RunKeyPath
 !insertmacro KvName KV_UNINSTALL_KEY_ESCAPED UninstallKeyPath
@@ -140,6 +139,21 @@ FunctionEnd
 !insertmacro DefineCloseTrayInstance ""
 !insertmacro DefineCloseTrayInstance "un."
 
+; Deletes this account's autostart value when it starts the program in $INSTDIR (written by the
+; program's options or an earlier setup); one that starts another copy stays.
+!macro DefineDeleteOwnUserAutostart un
+Function ${un}DeleteOwnUserAutostart
+    Push $0
+    ReadRegStr $0 HKCU "${KV_RUN_KEY}" "${KV_AUTOSTART_VALUE}"
+    ${If} $0 == '"$INSTDIR\${KV_MAIN_EXE}"'
+        DeleteRegValue HKCU "${KV_RUN_KEY}" "${KV_AUTOSTART_VALUE}"
+    ${EndIf}
+    Pop $0
+FunctionEnd
+!macroend
+!insertmacro DefineDeleteOwnUserAutostart ""
+!insertmacro DefineDeleteOwnUserAutostart "un."
+
 ; Leaves in $0 1 when the desktop context menu is registered with the shell extension in the folder
 ; given on the stack, else 0.
 Function IsShellExtRegisteredIn
@@ -165,10 +179,10 @@ FunctionEnd
     ${EndIf}
 !macroend
 
-; Explorer keeps a loaded shell extension open: such a file cannot be replaced, but it can be
-; renamed, so the copy in use moves aside (deleted at the next restart) and the new one takes its
-; place.
-!macro InstallShellExtensionFile name
+; Explorer keeps a loaded shell extension open, and Kavrilon.exe may run in another user's session
+; where the setup cannot close it: such a file cannot be replaced, but it can be renamed, so the
+; copy in use moves aside (deleted at the next restart) and the new one takes its place.
+!macro InstallFileInUse name
     ClearErrors
     Delete "$INSTDIR\${name}"
     ${If} ${Errors}
@@ -187,9 +201,11 @@ Function .onInit
     StrCpy $ShellExtOption 1
     ReadRegStr $0 HKLM "${KV_UNINSTALL_KEY}" "InstallLocation"
     ${If} $0 != ""
-        ClearErrors
-        ReadRegStr $1 HKCU "${KV_RUN_KEY}" "${KV_AUTOSTART_VALUE}"
-        ${If} ${Errors}
+        ; Autostart for every user, or the value that earlier versions wrote for this account.
+        ReadRegStr $1 HKLM "${KV_RUN_KEY}" "${KV_AUTOSTART_VALUE}"
+        ReadRegStr $2 HKCU "${KV_RUN_KEY}" "${KV_AUTOSTART_VALUE}"
+        ${If} $1 == ""
+        ${AndIf} $2 != '"$0\${KV_MAIN_EXE}"'
             StrCpy $AutostartOption 0
         ${EndIf}
         Push $0
@@ -224,10 +240,10 @@ Section "Kavrilon"
     Call CloseTrayInstance
 
     SetOutPath "$INSTDIR"
-    File "${KV_BIN_DIR}\${KV_MAIN_EXE}"
+    !insertmacro InstallFileInUse "${KV_MAIN_EXE}"
     File "${KV_BIN_DIR}\${KV_REGUTIL_EXE}"
-    !insertmacro InstallShellExtensionFile "${KV_SHELLEXT_DLL}"
-    !insertmacro InstallShellExtensionFile "${KV_SHELLEXT64_DLL}"
+    !insertmacro InstallFileInUse "${KV_SHELLEXT_DLL}"
+    !insertmacro InstallFileInUse "${KV_SHELLEXT64_DLL}"
     WriteUninstaller "$INSTDIR\${KV_UNINSTALLER_EXE}"
 
     CreateShortcut "$SMPROGRAMS\${KV_SHORTCUT}" "$INSTDIR\${KV_MAIN_EXE}" "" "$INSTDIR\${KV_MAIN_EXE}" 0
@@ -244,12 +260,15 @@ Section "Kavrilon"
     ${GetSize} "$INSTDIR" "/S=0K /G=0" $0 $1 $2
     WriteRegDWORD HKLM "${KV_UNINSTALL_KEY}" "EstimatedSize" $0
 
-    ; Autostart: the same value the program's own options write, the quoted program path.
+    ; Autostart for every user who logs on: the value the program's own options write, the quoted
+    ; program path, in the Run key of the machine. A value of this account that an earlier version
+    ; wrote for this copy goes; values of other copies stay.
     ${If} $AutostartOption == ${BST_CHECKED}
-        WriteRegStr HKCU "${KV_RUN_KEY}" "${KV_AUTOSTART_VALUE}" '"$INSTDIR\${KV_MAIN_EXE}"'
+        WriteRegStr HKLM "${KV_RUN_KEY}" "${KV_AUTOSTART_VALUE}" '"$INSTDIR\${KV_MAIN_EXE}"'
     ${Else}
-        DeleteRegValue HKCU "${KV_RUN_KEY}" "${KV_AUTOSTART_VALUE}"
+        DeleteRegValue HKLM "${KV_RUN_KEY}" "${KV_AUTOSTART_VALUE}"
     ${EndIf}
+    Call DeleteOwnUserAutostart
 
     ; The registration utility writes the shell's entries; exit code 1 is its only success.
     SetOutPath "$INSTDIR"
@@ -307,11 +326,17 @@ Section "Uninstall"
     ${If} $0 != 1
         DetailPrint "$(ShellExtRemoveFailed)"
     ${EndIf}
-    DeleteRegValue HKCU "${KV_RUN_KEY}" "${KV_AUTOSTART_VALUE}"
+    ; Autostart of this copy: for every user only if it names this copy, and this account's value.
+    ReadRegStr $0 HKLM "${KV_RUN_KEY}" "${KV_AUTOSTART_VALUE}"
+    ${If} $0 == '"$INSTDIR\${KV_MAIN_EXE}"'
+        DeleteRegValue HKLM "${KV_RUN_KEY}" "${KV_AUTOSTART_VALUE}"
+    ${EndIf}
+    Call un.DeleteOwnUserAutostart
 
     SetShellVarContext all
     Delete "$SMPROGRAMS\${KV_SHORTCUT}"
-    Delete "$INSTDIR\${KV_MAIN_EXE}"
+    ; A copy still running in another session goes at the next restart.
+    Delete /REBOOTOK "$INSTDIR\${KV_MAIN_EXE}"
     Delete "$INSTDIR\${KV_REGUTIL_EXE}"
     ; A shell extension still loaded by Explorer goes at the next restart.
     Delete /REBOOTOK "$INSTDIR\${KV_SHELLEXT_DLL}"
@@ -319,13 +344,11 @@ Section "Uninstall"
     Delete "$INSTDIR\${KV_UNINSTALLER_EXE}"
 
     ${If} $RemoveDataOption == ${BST_CHECKED}
-        ; The user's data folder, and the files of a portable start beside the program.
+        ; The data folder of the account that runs the uninstaller. Files of a portable start that
+        ; a user put beside the program (Options.ini, Layouts, Backups) are theirs and stay.
         SetShellVarContext current
         RMDir /r "$LOCALAPPDATA\${KV_VENDOR_FOLDER}\${KV_PRODUCT_FOLDER}"
         RMDir "$LOCALAPPDATA\${KV_VENDOR_FOLDER}"
-        Delete "$INSTDIR\${KV_OPTIONS_FILE}"
-        RMDir /r "$INSTDIR\${KV_LAYOUTS_FOLDER}"
-        RMDir /r "$INSTDIR\${KV_BACKUPS_FOLDER}"
     ${EndIf}
     ; Only an empty folder goes: anything the user put there stays.
     RMDir /REBOOTOK "$INSTDIR"

@@ -11,10 +11,12 @@
 #include <vector>
 
 #include "DesktopHostClient.h"
+#include "DialogDriver.h"
 #include "KavrilonNames.h"
 #include "KavrilonVersion.h"
 #include "LayoutScenario.h"
 #include "ProcessRunner.h"
+#include "ResourceIds.h"
 #include "SetupDriver.h"
 #include "ShellExtRegistry.h"
 #include "TestEnvironment.h"
@@ -38,7 +40,11 @@ std::string Quoted(const std::string& text) {
     return "\"" + text + "\"";
 }
 
+// The autostart value for every user, which the setup program writes, and the user's own.
 std::string RunValue() {
+    return RegistryValue(HKEY_LOCAL_MACHINE, RunKeyPath, AutostartValueName);
+}
+std::string UserRunValue() {
     return RegistryValue(HKEY_CURRENT_USER, RunKeyPath, AutostartValueName);
 }
 
@@ -109,6 +115,7 @@ protected:
         EXPECT_FALSE(IsFile(StartMenuShortcutPath()));
         EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, UninstallKeyPath));
         EXPECT_EQ(RunValue(), "<missing>");
+        EXPECT_EQ(UserRunValue(), "<missing>");
         ExpectShellExtension(false);
     }
 
@@ -152,8 +159,20 @@ TEST_F(Setup, SilentInstallPutsKavrilonInPlaceAndSilentUninstallRemovesItButKeep
     EXPECT_GE(std::atoi(size.c_str()),
               static_cast<int>(ReadFileBytes(InstallFolder() + MainProgramFileName).size() / 1024))
         << size;
+    // Autostart for every user, whoever the setup ran as; nothing in the profile of that account.
     EXPECT_EQ(RunValue(), Quoted(InstallFolder() + MainProgramFileName));
+    EXPECT_EQ(UserRunValue(), "<missing>");
     ExpectShellExtension(true);
+    {
+        // The installed program's options show it.
+        TChildProcess options;
+        ASSERT_TRUE(options.Start(InstallFolder() + MainProgramFileName, {"/o"}));
+        HWND dialog = WaitForDialog(options.Pid(), 15000);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_TRUE(ControlChecked(dialog, IdcAutostart));
+        EXPECT_TRUE(PressDialogButton(dialog, IDCANCEL));
+        EXPECT_TRUE(options.Wait(15000));
+    }
 
     // The installed program does its job.
     ASSERT_TRUE(host_.Start({{"Notes.txt", 120, 40}, {"Budget.xlsx", 300, 200}})) << host_.LastError();
@@ -189,14 +208,26 @@ TEST_F(Setup, PagesOfferBothOptionsOnAndWriteNeitherWhenSwitchedOff) {
     ExpectShellExtension(false);
 }
 
-TEST_F(Setup, UninstallRemovesTheUsersLayoutsWhenAsked) {
+TEST_F(Setup, UninstallRemovesTheUsersLayoutsWhenAskedButNotFilesAUserPutBesideTheProgram) {
     InstallSilently();
     WriteUserFiles();
+    // A portable start of the installed program keeps its files beside it: they are the user's.
+    ASSERT_TRUE(WriteFileBytes(InstallFolder() + OptionsFileName, "[Opt]\r\n"));
+    for (const char* folder : {LayoutsFolderName, BackupsFolderName}) {
+        ASSERT_TRUE(CreateDirectoryA((InstallFolder() + folder).c_str(), nullptr));
+        ASSERT_TRUE(WriteFileBytes(InstallFolder() + folder + "\\Mine.kvl", "x"));
+    }
 
     const TSetupRun run = RunSetupProgram(UninstallerPath(), {}, true, {{RemoveDataChoice, true}});
     ASSERT_FALSE(run.TimedOut) << run.Log;
     EXPECT_EQ(run.CheckBoxesShown, (std::map<std::string, bool>{{RemoveDataChoice, false}})) << run.Log;
 
+    EXPECT_EQ(FolderEntries(InstallFolder()),
+              (std::vector<std::string>{BackupsFolderName, LayoutsFolderName, OptionsFileName}));
+    for (const char* folder : {LayoutsFolderName, BackupsFolderName}) {
+        EXPECT_EQ(ReadFileBytes(InstallFolder() + folder + "\\Mine.kvl"), "x") << folder;
+    }
+    RemoveTree(InstallFolder());
     ExpectNothingInstalled();
     EXPECT_FALSE(IsFolder(ShellFolder(CSIDL_LOCAL_APPDATA) + "\\" + VendorFolderName));
 }
@@ -205,12 +236,27 @@ TEST_F(Setup, InstallingOverAnInstallationKeepsTheUsersSettingsAndLayouts) {
     InstallSilently();
     WriteUserFiles();
     const std::string layout = ReadFileBytes(PrimaryLayoutFile());
-    // The user switched autostart off in Kavrilon's options, and the tray application runs.
+    // An administrator switched autostart off in Kavrilon's options, and the tray application runs.
     HKEY run = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, RunKeyPath, 0, KEY_SET_VALUE, &run), ERROR_SUCCESS);
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, RunKeyPath, 0, KEY_SET_VALUE, &run), ERROR_SUCCESS);
     RegDeleteValueA(run, AutostartValueName);
     RegCloseKey(run);
+    // The installed program, marked as the earlier version's by bytes after its image, which
+    // Windows does not load.
+    const std::string program = InstallFolder() + MainProgramFileName;
+    const std::string release = ReadFileBytes(program);
+    ASSERT_TRUE(WriteFileBytes(program, release + "earlier version"));
     StartTray();
+    // The program runs on where the setup cannot end it (as in another user's session): here its
+    // options dialog, which is no tray window.
+    TChildProcess elsewhere;
+    ASSERT_TRUE(elsewhere.Start(program, {"/o"}));
+    ASSERT_NE(WaitForDialog(elsewhere.Pid(), 15000), nullptr);
+    // Windows refuses to write into or delete the file of a running program but lets it be renamed;
+    // Wine refuses only the deletion, so a handle without write sharing stands in for the rest.
+    HANDLE running = CreateFileA(program.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(running, INVALID_HANDLE_VALUE);
     // Explorer keeps the shell extension it loaded open, as this process does now.
     HMODULE inUse =
         LoadLibraryExA((InstallFolder() + ShellExtFileName).c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
@@ -219,10 +265,15 @@ TEST_F(Setup, InstallingOverAnInstallationKeepsTheUsersSettingsAndLayouts) {
     InstallSilently();
 
     FreeLibrary(inUse);
+    CloseHandle(running);
     EXPECT_TRUE(tray_.Wait(5000)) << "the tray application still runs";
+    EXPECT_TRUE(elsewhere.Running());
+    elsewhere.Terminate();
     ExpectInstalledFiles();
-    // The copy in use was moved aside, to be deleted at the next restart.
-    EXPECT_EQ(FolderEntries(InstallFolder()).size(), InstalledFiles().size() + 1)
+    const std::string installed = ReadFileBytes(program);
+    EXPECT_TRUE(installed == release) << "the program was not replaced: " << installed.size() << " bytes";
+    // The extension and the program in use were moved aside, to be deleted at the next restart.
+    EXPECT_EQ(FolderEntries(InstallFolder()).size(), InstalledFiles().size() + 2)
         << ::testing::PrintToString(FolderEntries(InstallFolder()));
     EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, UninstallKeyPath, "DisplayVersion"), KV_VERSION_TEXT);
     EXPECT_EQ(RunValue(), "<missing>");

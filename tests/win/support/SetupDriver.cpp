@@ -261,10 +261,12 @@ void RemoveInstallation() {
     RemoveTree(InstallFolder());
     DeleteFileA(StartMenuShortcutPath().c_str());
     DeleteRegistryTree(HKEY_LOCAL_MACHINE, UninstallKeyPath);
-    HKEY run = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, RunKeyPath, 0, KEY_SET_VALUE, &run) == ERROR_SUCCESS) {
-        RegDeleteValueA(run, AutostartValueName);
-        RegCloseKey(run);
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        HKEY run = nullptr;
+        if (RegOpenKeyExA(root, RunKeyPath, 0, KEY_SET_VALUE, &run) == ERROR_SUCCESS) {
+            RegDeleteValueA(run, AutostartValueName);
+            RegCloseKey(run);
+        }
     }
     ClearShellExtEntries();
 }
