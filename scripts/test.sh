@@ -19,15 +19,29 @@ prefix_log=$(mktemp)
 prefix_job=$!
 KV_STARTED_PREFIXES+=("$wine_root/win64" "$wine_root/win32")
 
+# The time of each part, printed at the end.
+part_times=()
+part_started=$SECONDS
+end_part() {
+    part_times+=("$(printf '%-28s %4d s' "$1" $((SECONDS - part_started)))")
+    part_started=$SECONDS
+}
+print_part_times() {
+    echo "Time of each part:"
+    printf '  %s\n' "${part_times[@]}"
+}
+
 cmake --preset native
 cmake --build --preset native
 cmake --preset windows
 cmake --build --preset windows
+end_part "build"
 
 if ! wait "$prefix_job"; then
     cat "$prefix_log" >&2
     exit 1
 fi
+end_part "prefixes (after the build)"
 
 # A small drive T: in each prefix lets the tests fill a disk.
 if kv_add_small_drive "$wine_root/win64" && kv_add_small_drive "$wine_root/win32"; then
@@ -55,7 +69,11 @@ status=0
 # KV_WINDOWS_ONLY=1 runs only the Windows tests (for quick runs of a few of them while developing).
 if [ -z "${KV_WINDOWS_ONLY:-}" ]; then
     ctest --preset native -j2 || status=1
+    end_part "native tests"
     fuzz_layout_reader || status=1
+    end_part "fuzzing"
 fi
 ctest --preset windows -j2 "$@" || status=1
+end_part "Windows tests"
+print_part_times
 exit $status
