@@ -1,16 +1,16 @@
 #include "LayoutFileDialogs.h"
 
 #include <commdlg.h>
+#include <shobjidl.h>
 
 #include <vector>
 
-#include "CallbackBarrier.h"
 #include "AppGlobals.h"
 #include "BackupStore.h"
+#include "CallbackBarrier.h"
 #include "FileDialogRules.h"
 #include "Language.h"
 #include "MessageBox.h"
-#include "MyShellObj.h"
 #include "Options.h"
 #include "Paths.h"
 #include "ResourceIds.h"
@@ -106,7 +106,7 @@ public:
         if (object == nullptr) {
             return E_POINTER;
         }
-        if (IsEqualIID(riid, UnknownInterfaceId) || IsEqualIID(riid, FileDialogEventsInterfaceId)) {
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IFileDialogEvents)) {
             *object = static_cast<IFileDialogEvents*>(this);
             AddRef();
             return S_OK;
@@ -236,9 +236,9 @@ std::string OpenLayoutFileDialog() {
 std::string RunItemDialog() {
     const bool saving = FileDialogIsSave;
     TComPtr<IFileDialog> dialog;
-    if (FAILED(CoCreateInstance(saving ? FileSaveDialogClassId : FileOpenDialogClassId, nullptr,
+    if (FAILED(CoCreateInstance(saving ? CLSID_FileSaveDialog : CLSID_FileOpenDialog, nullptr,
                                 CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                                saving ? FileSaveDialogInterfaceId : FileOpenDialogInterfaceId,
+                                saving ? IID_IFileSaveDialog : IID_IFileOpenDialog,
                                 reinterpret_cast<void**>(dialog.put())))) {
         return {};
     }
@@ -252,8 +252,7 @@ std::string RunItemDialog() {
     const std::string startFolder = LayoutDialogStartFolder(saving);
     if (SHCreateItemFromParsingNamePtr != nullptr && !startFolder.empty()) {
         TComPtr<IShellItem> folder;
-        if (SUCCEEDED(SHCreateItemFromParsingNamePtr(Widen(startFolder).c_str(), nullptr,
-                                                     ShellItemInterfaceId,
+        if (SUCCEEDED(SHCreateItemFromParsingNamePtr(Widen(startFolder).c_str(), nullptr, IID_IShellItem,
                                                      reinterpret_cast<void**>(folder.put())))) {
             dialog.get()->SetFolder(folder.get());
         }

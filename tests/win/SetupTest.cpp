@@ -16,7 +16,7 @@
 #include "LayoutScenario.h"
 #include "ProcessRunner.h"
 #include "SetupDriver.h"
-#include "ShellExtRegistry.h"
+#include "RegistryInspection.h"
 #include "TestEnvironment.h"
 #include "TrayInstance.h"
 

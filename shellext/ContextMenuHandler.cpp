@@ -1,4 +1,4 @@
-#include "ContextM.h"
+#include "ContextMenuHandler.h"
 
 #include <shellapi.h>
 

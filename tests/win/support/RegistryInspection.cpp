@@ -1,4 +1,4 @@
-#include "ShellExtRegistry.h"
+#include "RegistryInspection.h"
 
 #include <sstream>
 #include <vector>
