@@ -1,7 +1,7 @@
 #include "ActionProcedures.h"
 
 #include "Actions.h"
-#include "AppGlobals.h"
+#include "RunMode.h"
 
 void RestorePrimaryUnlessPortable() {
     if (!PortableMode) {

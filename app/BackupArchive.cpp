@@ -4,7 +4,7 @@
 #include <shellapi.h>
 
 #include "Actions.h"
-#include "AppGlobals.h"
+#include "RunMode.h"
 #include "DataFolder.h"
 #include "FileOperations.h"
 #include "Language.h"

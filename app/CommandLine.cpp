@@ -4,7 +4,7 @@
 
 #include "ActionProcedures.h"
 #include "Actions.h"
-#include "AppGlobals.h"
+#include "RunMode.h"
 #include "CommandLineRules.h"
 #include "DataFolder.h"
 #include "NumberConversion.h"

@@ -1,6 +1,6 @@
 #include "DataFolder.h"
 
-#include "AppGlobals.h"
+#include "RunMode.h"
 #include "Language.h"
 #include "MessageBox.h"
 #include "PathText.h"

@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "AppGlobals.h"
+#include "RunMode.h"
 #include "DesktopLocate.h"
 #include "FolderViewAccess.h"
 #include "ItemAccess.h"

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <new>
 
-#include "AppGlobals.h"
+#include "RunMode.h"
 #include "DesktopLocate.h"
 #include "ItemAccess.h"
 #include "ItemRecords.h"

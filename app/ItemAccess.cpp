@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "AppGlobals.h"
+#include "RunMode.h"
 #include "DesktopLocate.h"
 #include "ItemRecords.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "AppGlobals.h"
+#include "RunMode.h"
 #include "Startup.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {

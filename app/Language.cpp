@@ -1,6 +1,6 @@
 #include "Language.h"
 
-#include "AppGlobals.h"
+#include "RunMode.h"
 
 uint8_t LanguageIndex = LanguageEnglish;
 

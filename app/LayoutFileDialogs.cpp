@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "AppGlobals.h"
+#include "RunMode.h"
 #include "BackupStore.h"
 #include "CallbackBarrier.h"
 #include "FileDialogRules.h"

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "AppGlobals.h"
+#include "RunMode.h"
 #include "DesktopLocate.h"
 #include "Language.h"
 #include "MessageBox.h"

@@ -1,7 +1,7 @@
 #include "MessageBox.h"
 
 #include "CallbackBarrier.h"
-#include "AppGlobals.h"
+#include "RunMode.h"
 #include "Language.h"
 #include "Options.h"
 #include "WinHandles.h"

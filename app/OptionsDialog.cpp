@@ -11,7 +11,7 @@
 #include <string>
 
 #include "Actions.h"
-#include "AppGlobals.h"
+#include "RunMode.h"
 #include "Autostart.h"
 #include "DesktopLocate.h"
 #include "KavrilonVersion.h"

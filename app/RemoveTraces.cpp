@@ -2,7 +2,7 @@
 
 #include <shellapi.h>
 
-#include "AppGlobals.h"
+#include "RunMode.h"
 #include "Autostart.h"
 #include "DataFolder.h"
 #include "FileDialogRules.h"

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "AppGlobals.h"
+#include "RunMode.h"
 #include "WinHandles.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "AdminFolders.h"
-#include "AppGlobals.h"
+#include "RunMode.h"
 #include "Language.h"
 #include "Paths.h"
 #include "ShellExtRegistry.h"

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "CallbackBarrier.h"
-#include "AppGlobals.h"
+#include "RunMode.h"
 #include "BackupArchive.h"
 #include "KavrilonNames.h"
 #include "KavrilonVersion.h"

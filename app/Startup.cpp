@@ -4,7 +4,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include "AppGlobals.h"
+#include "RunMode.h"
 #include "CommandLine.h"
 #include "DataFolder.h"
 #include "DesktopLocate.h"

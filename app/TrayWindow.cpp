@@ -5,7 +5,7 @@
 #include "CallbackBarrier.h"
 #include "ActionProcedures.h"
 #include "Actions.h"
-#include "AppGlobals.h"
+#include "RunMode.h"
 #include "BackupArchive.h"
 #include "DataFolder.h"
 #include "KavrilonNames.h"

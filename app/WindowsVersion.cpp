@@ -1,6 +1,6 @@
 #include "WindowsVersion.h"
 
-#include "AppGlobals.h"
+#include "RunMode.h"
 #include "VersionRules.h"
 
 void DetectWindowsVersion() {

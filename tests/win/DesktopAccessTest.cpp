@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "AppGlobals.h"
+#include "RunMode.h"
 #include "DesktopLocate.h"
 #include "DesktopSession.h"
 #include "ItemAccess.h"

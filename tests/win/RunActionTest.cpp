@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "AppGlobals.h"
+#include "RunMode.h"
 #include "MutexHolder.h"
 #include "ProcessRunner.h"
 #include "RunAction.h"

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "AppGlobals.h"
+#include "RunMode.h"
 #include "BackupArchive.h"
 #include "DataFolder.h"
 #include "DesktopHostClient.h"

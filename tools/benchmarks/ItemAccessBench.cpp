@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "AppGlobals.h"
+#include "RunMode.h"
 #include "BenchTiming.h"
 #include "DesktopLocate.h"
 #include "ItemAccess.h"

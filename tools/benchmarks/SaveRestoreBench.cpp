@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "Actions.h"
-#include "AppGlobals.h"
+#include "RunMode.h"
 #include "BackupStore.h"
 #include "BenchLayout.h"
 #include "BenchTiming.h"

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "AppGlobals.h"
+#include "RunMode.h"
 #include "DesktopLocate.h"
 #include "ItemAccess.h"
 #include "WindowsVersion.h"

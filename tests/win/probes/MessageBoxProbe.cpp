@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "AppGlobals.h"
+#include "RunMode.h"
 #include "Language.h"
 #include "MessageBox.h"
 #include "Options.h"

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "AppGlobals.h"
+#include "RunMode.h"
 #include "DataFolder.h"
 #include "WindowsVersion.h"
 

@@ -1,4 +1,4 @@
-#include "AppGlobals.h"
+#include "RunMode.h"
 
 bool CommandLineMode = false;
 bool MessagesAllowed = false;
