@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "RunMode.h"
+#include "Paths.h"
 #include "WinHandles.h"
 
 std::string AutostartCommand(const std::string& programPath) {

@@ -4,12 +4,12 @@
 #include <shellapi.h>
 
 #include "Actions.h"
-#include "RunMode.h"
 #include "DataFolder.h"
 #include "FileOperations.h"
 #include "Language.h"
 #include "MessageBox.h"
 #include "Paths.h"
+#include "RunMode.h"
 
 std::vector<std::string> BackupIds;
 

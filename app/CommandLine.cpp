@@ -4,12 +4,12 @@
 
 #include "ActionProcedures.h"
 #include "Actions.h"
-#include "RunMode.h"
 #include "CommandLineRules.h"
 #include "DataFolder.h"
 #include "NumberConversion.h"
 #include "Options.h"
 #include "RunAction.h"
+#include "RunMode.h"
 
 namespace {
 

@@ -1,10 +1,13 @@
 #include "DataFolder.h"
 
-#include "RunMode.h"
+#include "ExitCodes.h"
 #include "Language.h"
 #include "MessageBox.h"
+#include "Paths.h"
 #include "PathText.h"
+#include "RunMode.h"
 #include "UserFolders.h"
+#include "WindowsVersion.h"
 
 std::string DataFolder;
 

@@ -2,10 +2,10 @@
 
 #include <commctrl.h>
 
-#include "RunMode.h"
 #include "DesktopLocate.h"
 #include "FolderViewAccess.h"
 #include "ItemAccess.h"
+#include "WindowsVersion.h"
 
 namespace {
 

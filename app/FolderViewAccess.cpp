@@ -9,10 +9,10 @@
 #include <cstring>
 #include <new>
 
-#include "RunMode.h"
 #include "DesktopLocate.h"
 #include "ItemAccess.h"
 #include "ItemRecords.h"
+#include "WindowsVersion.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 
 #include <utility>
 
-#include "RunMode.h"
 #include "DesktopLocate.h"
 #include "ItemRecords.h"
+#include "WindowsVersion.h"
 
 // The records carry the buffer's address in 32 bits: this program is a 32-bit program.
 static_assert(sizeof(void*) == 4, "the transfer records hold 32-bit addresses");

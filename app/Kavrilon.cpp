@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "RunMode.h"
+#include "ExitCodes.h"
 #include "Startup.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {

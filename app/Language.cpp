@@ -1,6 +1,6 @@
 #include "Language.h"
 
-#include "RunMode.h"
+#include "WindowsVersion.h"
 
 uint8_t LanguageIndex = LanguageEnglish;
 

@@ -5,7 +5,6 @@
 
 #include <vector>
 
-#include "RunMode.h"
 #include "BackupStore.h"
 #include "CallbackBarrier.h"
 #include "FileDialogRules.h"
@@ -14,6 +13,8 @@
 #include "Options.h"
 #include "Paths.h"
 #include "ResourceIds.h"
+#include "RunMode.h"
+#include "WindowsVersion.h"
 #include "WinHandles.h"
 
 bool FileDialogIsSave = false;

@@ -2,10 +2,10 @@
 
 #include <windows.h>
 
-#include "RunMode.h"
 #include "DesktopLocate.h"
 #include "Language.h"
 #include "MessageBox.h"
+#include "RunMode.h"
 #include "TrayWindow.h"
 
 void ShowDesktopNotFound() {

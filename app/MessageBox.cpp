@@ -1,9 +1,10 @@
 #include "MessageBox.h"
 
 #include "CallbackBarrier.h"
-#include "RunMode.h"
 #include "Language.h"
 #include "Options.h"
+#include "RunMode.h"
+#include "WindowsVersion.h"
 #include "WinHandles.h"
 
 int32_t ModalDepth = 0;

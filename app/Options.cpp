@@ -2,12 +2,13 @@
 
 #include <windows.h>
 
-#include "RunMode.h"
 #include "Autostart.h"
 #include "DataFolder.h"
 #include "Language.h"
 #include "OptionRules.h"
 #include "Paths.h"
+#include "RunMode.h"
+#include "WindowsVersion.h"
 
 uint8_t RestoreAtStart = 1;
 uint8_t RestoreAtChange = 1;

@@ -11,18 +11,21 @@
 #include <string>
 
 #include "Actions.h"
-#include "RunMode.h"
 #include "Autostart.h"
 #include "DesktopLocate.h"
+#include "ExitCodes.h"
 #include "KavrilonVersion.h"
 #include "Language.h"
 #include "MessageBox.h"
 #include "Options.h"
+#include "Paths.h"
 #include "RemoveTraces.h"
 #include "ResourceIds.h"
 #include "RunAction.h"
+#include "RunMode.h"
 #include "ShellExtInstaller.h"
 #include "Splash.h"
+#include "WindowsVersion.h"
 #include "WinHandles.h"
 
 namespace {

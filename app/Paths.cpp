@@ -29,3 +29,10 @@ bool CreateFolderChain(const std::string& path) {
     // Another Kavrilon process may create the same folder at the same moment.
     return CreateDirectoryA(folder.c_str(), nullptr) != FALSE || FolderExists(folder);
 }
+
+std::string ProgramFilePath() {
+    // Long paths are not supported by the ANSI functions this program uses anyway.
+    char buffer[MAX_PATH + 1] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+    return std::string(buffer, length);
+}

@@ -2,14 +2,15 @@
 
 #include <shellapi.h>
 
-#include "RunMode.h"
 #include "Autostart.h"
 #include "DataFolder.h"
 #include "FileDialogRules.h"
 #include "FileOperations.h"
+#include "Paths.h"
 #include "PathText.h"
 #include "ShellExtInstaller.h"
 #include "UserFolders.h"
+#include "WindowsVersion.h"
 
 void RemoveTraces(HWND owner) {
     if (IsRemovableDataFolder(DataFolder, FolderOfPath(ProgramFilePath()))) {

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "RunMode.h"
+#include "KavrilonNames.h"
 #include "WinHandles.h"
 
 namespace {

@@ -1,14 +1,11 @@
 #pragma once
-// Process-wide state of the main program that is set at start-up and read everywhere.
+// How this process runs, set from the command line at start-up and read everywhere: verbs or the
+// tray, whether messages may show, portable mode, the owner window, and the file or backup of the
+// current verb.
 
 #include <windows.h>
-#include <objidl.h>
 
-#include <cstdint>
 #include <string>
-
-#include "ExitCodes.h"
-#include "KavrilonNames.h"
 
 // Started to perform verbs; the process ends after them unless TrayRequested.
 extern bool CommandLineMode;
@@ -27,26 +24,3 @@ extern std::string CommandLineFile;
 extern std::string SelectedBackupId;
 // The options dialog was opened by the O verb rather than from the tray menu.
 extern bool OptionsFromCommandLine;
-
-// Windows-version flags, set once by DetectWindowsVersion.
-extern bool IsNTPlatform;
-extern bool IsWindowsMe;
-extern bool IsWindows2000OrLater;
-extern bool IsXPOrLater;
-extern bool IsVistaFamily;
-extern uint32_t OpenFileNameSize;
-extern uint16_t AlignToGridCommand;
-extern uint16_t AutoArrangeCommand;
-
-// This 32-bit program runs under WOW64, so the shell's process is 64-bit.
-extern bool ShellIs64Bit;
-
-// System functions that not every Windows version has; empty when missing.
-using TSHCreateItemFromParsingName = HRESULT(WINAPI*)(PCWSTR path, IBindCtx* context, REFIID riid,
-                                                      void** item);
-using TSetLayeredWindowAttributes = BOOL(WINAPI*)(HWND window, COLORREF key, BYTE alpha, DWORD flags);
-extern TSHCreateItemFromParsingName SHCreateItemFromParsingNamePtr;
-extern TSetLayeredWindowAttributes SetLayeredWindowAttributesPtr;
-
-// The full path of the running program file.
-std::string ProgramFilePath();

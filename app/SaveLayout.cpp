@@ -5,11 +5,11 @@
 #include <windows.h>
 
 #include "Actions.h"
-#include "RunMode.h"
 #include "BackupArchive.h"
 #include "DataFolder.h"
 #include "DesktopLocate.h"
 #include "DesktopSession.h"
+#include "ExitCodes.h"
 #include "Language.h"
 #include "LayoutActions.h"
 #include "LayoutFile.h"
@@ -19,7 +19,9 @@
 #include "MessageBox.h"
 #include "Options.h"
 #include "Paths.h"
+#include "RunMode.h"
 #include "TrayWindow.h"
+#include "WindowsVersion.h"
 
 namespace {
 

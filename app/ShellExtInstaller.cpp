@@ -6,10 +6,11 @@
 #include <vector>
 
 #include "AdminFolders.h"
-#include "RunMode.h"
+#include "KavrilonNames.h"
 #include "Language.h"
 #include "Paths.h"
 #include "ShellExtRegistry.h"
+#include "WindowsVersion.h"
 #include "WinHandles.h"
 
 namespace {

@@ -4,11 +4,12 @@
 
 #include <cmath>
 
-#include "CallbackBarrier.h"
-#include "RunMode.h"
 #include "BackupArchive.h"
+#include "CallbackBarrier.h"
 #include "KavrilonNames.h"
 #include "KavrilonVersion.h"
+#include "RunMode.h"
+#include "WindowsVersion.h"
 #include "WinHandles.h"
 
 HWND SplashWindow = nullptr;

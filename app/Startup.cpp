@@ -4,14 +4,16 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include "RunMode.h"
 #include "CommandLine.h"
 #include "DataFolder.h"
 #include "DesktopLocate.h"
+#include "ExitCodes.h"
+#include "KavrilonNames.h"
 #include "Options.h"
+#include "RunMode.h"
 #include "TrayWindow.h"
-#include "WinHandles.h"
 #include "WindowsVersion.h"
+#include "WinHandles.h"
 
 namespace {
 

@@ -2,11 +2,10 @@
 
 #include <string>
 
-#include "CallbackBarrier.h"
 #include "ActionProcedures.h"
 #include "Actions.h"
-#include "RunMode.h"
 #include "BackupArchive.h"
+#include "CallbackBarrier.h"
 #include "DataFolder.h"
 #include "KavrilonNames.h"
 #include "Language.h"
@@ -15,7 +14,9 @@
 #include "Options.h"
 #include "ResourceIds.h"
 #include "RunAction.h"
+#include "RunMode.h"
 #include "Splash.h"
+#include "WindowsVersion.h"
 
 HWND TrayWindow = nullptr;
 HMENU TrayMenu = nullptr;

@@ -1,7 +1,20 @@
 #include "WindowsVersion.h"
 
-#include "RunMode.h"
 #include "VersionRules.h"
+
+bool IsNTPlatform = false;
+bool IsWindowsMe = false;
+bool IsWindows2000OrLater = false;
+bool IsXPOrLater = false;
+bool IsVistaFamily = false;
+uint32_t OpenFileNameSize = 76;
+uint16_t AlignToGridCommand = 0x7052;
+uint16_t AutoArrangeCommand = 0x7051;
+
+bool ShellIs64Bit = false;
+
+TSHCreateItemFromParsingName SHCreateItemFromParsingNamePtr = nullptr;
+TSetLayeredWindowAttributes SetLayeredWindowAttributesPtr = nullptr;
 
 void DetectWindowsVersion() {
     OSVERSIONINFOA info = {};

@@ -5,7 +5,6 @@
 
 #include <cstdio>
 
-#include "RunMode.h"
 #include "DataFolder.h"
 #include "WindowsVersion.h"
 
