@@ -30,7 +30,7 @@ bool DataFolderAvailable() {
 }
 
 void ChoosePortableDataFolder() {
-    DataFolder = FolderOfPath(ProgramFilePath());
+    DataFolder = ProgramFolder();
 }
 
 std::string OptionsFilePath() {

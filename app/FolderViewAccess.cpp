@@ -12,37 +12,17 @@
 #include "DesktopLocate.h"
 #include "ItemAccess.h"
 #include "ItemRecords.h"
+#include "SystemVersion.h"
 #include "WindowsVersion.h"
+#include "WinHandles.h"
 
 namespace {
-
-// Releases a COM interface when it leaves scope.
-template <typename T>
-struct TComPtr {
-    T* Ptr = nullptr;
-    TComPtr() = default;
-    TComPtr(const TComPtr&) = delete;
-    TComPtr& operator=(const TComPtr&) = delete;
-    ~TComPtr() {
-        if (Ptr != nullptr) {
-            Ptr->Release();
-        }
-    }
-    T** Out() { return &Ptr; }
-    void** OutVoid() { return reinterpret_cast<void**>(&Ptr); }
-    T* operator->() const { return Ptr; }
-    T* Detach() {
-        T* ptr = Ptr;
-        Ptr = nullptr;
-        return ptr;
-    }
-};
 
 // The active shell view of the desktop's top-level browser, when the shell windows know a desktop.
 bool FindDesktopShellView(IShellView** view) {
     TComPtr<IShellWindows> windows;
     if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_ALL, IID_IShellWindows,
-                                windows.OutVoid()))) {
+                                windows.putVoid()))) {
         return false;
     }
     VARIANT location;
@@ -54,15 +34,15 @@ bool FindDesktopShellView(IShellView** view) {
     long window = 0;
     TComPtr<IDispatch> dispatch;
     // S_FALSE: no desktop registered (yet); that counts as not available.
-    if (windows->FindWindowSW(&location, &empty, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH, dispatch.Out()) !=
+    if (windows->FindWindowSW(&location, &empty, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH, dispatch.put()) !=
             S_OK ||
-        dispatch.Ptr == nullptr) {
+        !dispatch) {
         return false;
     }
     TComPtr<IServiceProvider> provider;
     TComPtr<IShellBrowser> browser;
-    return SUCCEEDED(dispatch->QueryInterface(IID_IServiceProvider, provider.OutVoid())) &&
-           SUCCEEDED(provider->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.OutVoid())) &&
+    return SUCCEEDED(dispatch->QueryInterface(IID_IServiceProvider, provider.putVoid())) &&
+           SUCCEEDED(provider->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.putVoid())) &&
            SUCCEEDED(browser->QueryActiveShellView(view)) && *view != nullptr;
 }
 
@@ -119,13 +99,11 @@ bool DisplayName(IShellFolder* folder, PCUITEMID_CHILD item, std::string& captio
 // messages out of its bookkeeping (Windows 10 1809 and later do). Before that the messages work and
 // stick, and asking the shell windows for the desktop costs more than the whole reading.
 bool ShellNeedsFolderView() {
-    OSVERSIONINFOA version;
-    std::memset(&version, 0, sizeof version);
-    version.dwOSVersionInfoSize = sizeof version;
-    if (!IsNTPlatform || !GetVersionExA(&version)) {
+    if (!IsNTPlatform) {
         return false;
     }
-    return version.dwMajorVersion > 6 || (version.dwMajorVersion == 6 && version.dwMinorVersion >= 2);
+    const TSystemVersion version = ReadSystemVersion();
+    return version.Known && (version.Major > 6 || (version.Major == 6 && version.Minor >= 2));
 }
 
 // Reaches the desktop's folder view and takes its items; false when it is not there or cannot
@@ -133,7 +111,7 @@ bool ShellNeedsFolderView() {
 bool ReachFolderView(HWND defView, int32_t expectedCount, volatile LONG* progress, IFolderView** found,
                      std::vector<void*>& items) {
     TComPtr<IShellView> view;
-    if (!FindDesktopShellView(view.Out())) {
+    if (!FindDesktopShellView(view.put())) {
         return false;
     }
     InterlockedIncrement(progress);
@@ -145,7 +123,7 @@ bool ReachFolderView(HWND defView, int32_t expectedCount, volatile LONG* progres
     }
     TComPtr<IFolderView> folderView;
     int count = 0;
-    if (FAILED(view->QueryInterface(IID_IFolderView, folderView.OutVoid())) ||
+    if (FAILED(view->QueryInterface(IID_IFolderView, folderView.putVoid())) ||
         FAILED(folderView->ItemCount(SVGIO_ALLVIEW, &count)) || count <= 0 || count != expectedCount) {
         return false;
     }
@@ -165,7 +143,7 @@ bool ReachFolderView(HWND defView, int32_t expectedCount, volatile LONG* progres
         FreeItems(items);
         return false;
     }
-    *found = folderView.Detach();
+    *found = folderView.release();
     return true;
 }
 
@@ -282,7 +260,7 @@ bool ReadFolderViewItems(IFolderView* view, const std::vector<void*>& items,
                          std::vector<TCapturedIcon>& icons, volatile LONG* progress) {
     icons.clear();
     TComPtr<IShellFolder> folder;
-    if (view == nullptr || FAILED(view->GetFolder(IID_IShellFolder, folder.OutVoid()))) {
+    if (view == nullptr || FAILED(view->GetFolder(IID_IShellFolder, folder.putVoid()))) {
         return false;
     }
     icons.reserve(items.size());
@@ -294,7 +272,7 @@ bool ReadFolderViewItems(IFolderView* view, const std::vector<void*>& items,
             return false;
         }
         TCapturedIcon icon;
-        const bool named = DisplayName(folder.Ptr, item, icon.Caption);
+        const bool named = DisplayName(folder.get(), item, icon.Caption);
         if (progress != nullptr) {
             InterlockedIncrement(progress);
         }

@@ -6,6 +6,7 @@
 
 #include "DesktopLocate.h"
 #include "ItemRecords.h"
+#include "SystemFunctions.h"
 #include "WindowsVersion.h"
 
 // The records carry the buffer's address in 32 bits: this program is a 32-bit program.
@@ -45,11 +46,6 @@ using TVirtualAllocEx = LPVOID(WINAPI*)(HANDLE process, LPVOID address, SIZE_T s
                                         DWORD protect);
 using TVirtualFreeEx = BOOL(WINAPI*)(HANDLE process, LPVOID address, SIZE_T size, DWORD type);
 
-FARPROC Kernel32Function(const char* name) {
-    const HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    return kernel == nullptr ? nullptr : GetProcAddress(kernel, name);
-}
-
 uint8_t* SharedBytes() {
     return static_cast<uint8_t*>(SharedBuffer);
 }
@@ -63,8 +59,7 @@ uint32_t SharedBufferAddress() {
 void AllocSharedBuffer() {
     SharedBuffer = nullptr;
     if (IsNTPlatform) {
-        const auto allocate =
-            reinterpret_cast<TVirtualAllocEx>(reinterpret_cast<void*>(Kernel32Function("VirtualAllocEx")));
+        const auto allocate = LoadedFunction<TVirtualAllocEx>("kernel32.dll", "VirtualAllocEx");
         if (allocate != nullptr) {
             SharedBuffer = allocate(ShellProcess, nullptr, SharedBufferSize, MEM_COMMIT, PAGE_READWRITE);
         }
@@ -95,8 +90,7 @@ void FreeSharedBuffer() {
         return;
     }
     if (IsNTPlatform) {
-        const auto release =
-            reinterpret_cast<TVirtualFreeEx>(reinterpret_cast<void*>(Kernel32Function("VirtualFreeEx")));
+        const auto release = LoadedFunction<TVirtualFreeEx>("kernel32.dll", "VirtualFreeEx");
         if (release != nullptr) {
             release(ShellProcess, SharedBuffer, 0, MEM_RELEASE);
         }

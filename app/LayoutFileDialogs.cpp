@@ -90,15 +90,6 @@ std::string FileSystemPath(IShellItem* item) {
     return result;
 }
 
-template <typename T>
-struct TComRelease {
-    using Type = T*;
-    static Type Invalid() noexcept { return nullptr; }
-    static void Close(Type p) noexcept { p->Release(); }
-};
-template <typename T>
-using TComPtr = TUniqueResource<TComRelease<T>>;
-
 // Proposes a free file name in every folder the save dialog shows; refuses results that are not
 // files of the file system.
 class TDialogEvents final : public IFileDialogEvents {
@@ -209,7 +200,7 @@ std::string LayoutFileDialog(bool saving) {
 
 std::string LayoutDialogStartFolder(bool saving) {
     if (PortableMode) {
-        return FolderOfPath(ProgramFilePath());
+        return ProgramFolder();
     }
     const std::string& own = saving ? SavePath : RestorePath;
     const std::string& other = saving ? RestorePath : SavePath;

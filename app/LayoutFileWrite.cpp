@@ -2,19 +2,14 @@
 
 #include <windows.h>
 
+#include "FileSystem.h"
 #include "PathText.h"
+#include "SystemFunctions.h"
 #include "WinHandles.h"
 
 namespace {
 
 using TMoveFileExA = BOOL(WINAPI*)(LPCSTR existing, LPCSTR replacement, DWORD flags);
-
-TMoveFileExA MoveFileExFunction() {
-    const HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    return kernel == nullptr ? nullptr
-                             : reinterpret_cast<TMoveFileExA>(
-                                   reinterpret_cast<void*>(GetProcAddress(kernel, "MoveFileExA")));
-}
 
 std::string FullPath(const std::string& path) {
     char full[MAX_PATH * 2] = {};
@@ -26,7 +21,7 @@ std::string FullPath(const std::string& path) {
 // The fallback without MoveFileExA: the old file steps aside under a temporary name of its own,
 // the new one takes its name, and the old one comes back when that fails.
 bool MoveIntoPlaceByHand(const std::string& temporary, const std::string& target, const std::string& folder) {
-    if (GetFileAttributesA(target.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    if (!PathExists(target)) {
         return MoveFileA(temporary.c_str(), target.c_str()) != FALSE;
     }
     char aside[MAX_PATH + 1] = {};
@@ -48,7 +43,8 @@ bool MoveIntoPlaceByHand(const std::string& temporary, const std::string& target
 } // namespace
 
 bool MoveIntoPlace(const std::string& temporary, const std::string& target, bool useMoveFileEx) {
-    const TMoveFileExA moveFileEx = useMoveFileEx ? MoveFileExFunction() : nullptr;
+    const TMoveFileExA moveFileEx =
+        useMoveFileEx ? LoadedFunction<TMoveFileExA>("kernel32.dll", "MoveFileExA") : nullptr;
     if (moveFileEx != nullptr) {
         if (moveFileEx(temporary.c_str(), target.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {

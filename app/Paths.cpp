@@ -2,15 +2,6 @@
 
 #include <windows.h>
 
-bool PathExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-bool FolderExists(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 bool CreateFolderChain(const std::string& path) {
     std::string folder = path;
     if (!folder.empty() && folder.back() == '\\') {
@@ -28,11 +19,4 @@ bool CreateFolderChain(const std::string& path) {
     }
     // Another Kavrilon process may create the same folder at the same moment.
     return CreateDirectoryA(folder.c_str(), nullptr) != FALSE || FolderExists(folder);
-}
-
-std::string ProgramFilePath() {
-    // Long paths are not supported by the ANSI functions this program uses anyway.
-    char buffer[MAX_PATH + 1] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-    return std::string(buffer, length);
 }

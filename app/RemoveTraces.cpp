@@ -13,7 +13,7 @@
 #include "WindowsVersion.h"
 
 void RemoveTraces(HWND owner) {
-    if (IsRemovableDataFolder(DataFolder, FolderOfPath(ProgramFilePath()))) {
+    if (IsRemovableDataFolder(DataFolder, ProgramFolder())) {
         SilentFileOperation(FO_DELETE, DataFolder.substr(0, DataFolder.size() - 1), {});
     }
     // Fails, as intended, while anything else is left in it.

@@ -18,10 +18,6 @@ namespace {
 const char* const AdminHint = "Bitte wenden Sie sich an Ihren Systemadministrator!";
 const char* const AdminHintEnglish = "Please contact your system administrator!";
 
-std::string OwnFolder() {
-    return FolderOfPath(ProgramFilePath());
-}
-
 int ShowInstallerMessage(HWND owner, const std::string& text, const std::string& caption, UINT style) {
     return MessageBoxExA(owner, text.c_str(), caption.c_str(), style,
                          MessageLangIds[LanguageIndex == LanguageGerman ? 0 : 1]);
@@ -38,7 +34,7 @@ std::string FailureText(char action) {
                         std::string("Uninstalling the shell extension failed!\r\r") + AdminHintEnglish);
     }
     std::string note;
-    if (!PathExists(OwnFolder() + ShellExtFileName)) {
+    if (!PathExists(ProgramFolder() + ShellExtFileName)) {
         note = std::string("\r\r'") + ShellExtFileName + "' " + LangPick("fehlt!", "is missing!");
     }
     return LangPick("Das Installieren der Shell-Erweiterung ist fehlgeschlagen!",
@@ -70,22 +66,22 @@ bool ShellExtUsableByShell() {
     if (!IsWindows2000OrLater && ShellExtPerUserCopy()) {
         return false;
     }
-    return !ShellIs64Bit || PathExists(OwnFolder() + ShellExt64FileName);
+    return !ShellIs64Bit || PathExists(ProgramFolder() + ShellExt64FileName);
 }
 
 bool ShellExtPerUserCopy() {
-    return !IsAdminOnlyFolder(OwnFolder());
+    return !IsAdminOnlyFolder(ProgramFolder());
 }
 
 bool RunShellExtInstaller(char action, HWND owner, bool reportSuccess) {
     if (ShellExtPerUserCopy()) {
         // This copy registers itself for the current user, without the utility and elevation.
         const bool done = action == 'u' ? UnregisterShellExtension(HKEY_CURRENT_USER)
-                                        : RegisterShellExtension(HKEY_CURRENT_USER, OwnFolder());
+                                        : RegisterShellExtension(HKEY_CURRENT_USER, ProgramFolder());
         ReportOutcome(action, owner, reportSuccess, done);
         return done;
     }
-    const std::string folder = OwnFolder();
+    const std::string folder = ProgramFolder();
     // The full path: the utility is never looked up anywhere else than beside the program.
     const std::string utility = folder + RegUtilFileName;
     const char parameters[2] = {action, '\0'};

@@ -11,6 +11,7 @@
 #include "KavrilonNames.h"
 #include "Options.h"
 #include "RunMode.h"
+#include "SystemFunctions.h"
 #include "TrayWindow.h"
 #include "WindowsVersion.h"
 #include "WinHandles.h"
@@ -26,8 +27,7 @@ void LoadCommonControls() {
         return;
     }
     using TInitCommonControlsEx = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-    const auto initialize = reinterpret_cast<TInitCommonControlsEx>(
-        reinterpret_cast<void*>(GetProcAddress(library, "InitCommonControlsEx")));
+    const auto initialize = ModuleFunction<TInitCommonControlsEx>(library, "InitCommonControlsEx");
     if (initialize != nullptr) {
         INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
         initialize(&controls);

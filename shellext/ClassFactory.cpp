@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "ComBarrier.h"
+#include "CallbackBarrier.h"
 #include "ContextMenuHandler.h"
 #include "ServerState.h"
 

@@ -9,15 +9,17 @@
 
 #include "BackupRules.h"
 #include "BackupStore.h"
-#include "ComBarrier.h"
+#include "CallbackBarrier.h"
+#include "FileSystem.h"
 #include "KavrilonNames.h"
 #include "LanguageRules.h"
 #include "OptionRules.h"
+#include "RegistryText.h"
 #include "ServerState.h"
 #include "SystemLanguage.h"
+#include "SystemVersion.h"
 #include "TextRules.h"
 #include "UserFolders.h"
-#include "VersionRules.h"
 #include "WinHandles.h"
 
 namespace {
@@ -177,9 +179,7 @@ TUniqueMenu BuildSubmenu(const TMenuContext& context, UINT idCmdFirst, size_t ba
     if (!submenu) {
         return submenu;
     }
-    const bool primaryMissing =
-        GetFileAttributesA(PrimaryLayoutPath(context.DataFolder, ResolutionKey()).c_str()) ==
-        INVALID_FILE_ATTRIBUTES;
+    const bool primaryMissing = !PathExists(PrimaryLayoutPath(context.DataFolder, ResolutionKey()));
     UINT position = 0;
     for (const TMenuRow& row : MenuRows) {
         BOOL inserted = FALSE;
@@ -242,23 +242,8 @@ std::string MainProgramPath() {
         ERROR_SUCCESS) {
         return {};
     }
-    DWORD size = 0;
-    if (RegQueryValueExA(key.get(), ExeLocationValueName, nullptr, nullptr, nullptr, &size) !=
-            ERROR_SUCCESS ||
-        size == 0) {
-        return {};
-    }
-    std::vector<char> data(size, '\0');
-    if (RegQueryValueExA(key.get(), ExeLocationValueName, nullptr, nullptr,
-                         reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS) {
-        return {};
-    }
-    // The text up to its terminating zero; a value stored without one keeps all its bytes.
-    std::string path(data.data(), size < data.size() ? size : data.size());
-    const size_t nul = path.find('\0');
-    if (nul != std::string::npos) {
-        path.resize(nul);
-    }
+    std::string path;
+    ReadRegistryText(key.get(), ExeLocationValueName, path);
     return path;
 }
 
@@ -289,8 +274,7 @@ TInvocation PrepareInvocation(HWND owner, UINT offset, const std::string& backup
     }
     // The backup the user saw and chose, not whichever now holds its place in the archive.
     if (context.DataFolder.empty() ||
-        GetFileAttributesA(BackupFilePath(context.DataFolder, ResolutionKey(), backupId).c_str()) ==
-            INVALID_FILE_ATTRIBUTES) {
+        !PathExists(BackupFilePath(context.DataFolder, ResolutionKey(), backupId))) {
         // Another process removed it since the menu was shown: nothing to restore.
         invocation.Refused = true;
         return invocation;
@@ -385,12 +369,7 @@ STDMETHODIMP TContextMenu::Initialize(PCIDLIST_ABSOLUTE folder, IDataObject*, HK
         if (folder == nullptr || folder->mkid.cb != 0 || ForegroundRefusesMenu()) {
             return E_FAIL;
         }
-        OSVERSIONINFOA version = {};
-        version.dwOSVersionInfoSize = sizeof(version);
-        TVersionFlags flags;
-        if (GetVersionExA(&version)) {
-            flags = DeriveVersionFlags(version.dwMajorVersion, version.dwMinorVersion, version.dwPlatformId);
-        }
+        const TVersionFlags flags = SystemVersionFlags();
         std::string dataFolder;
         {
             THandlerStateLock lock;

@@ -7,7 +7,8 @@
 #include <string>
 
 #include "ClassFactory.h"
-#include "ComBarrier.h"
+#include "CallbackBarrier.h"
+#include "FileSystem.h"
 #include "ContextMenuHandler.h"
 #include "KavrilonNames.h"
 #include "ServerState.h"
@@ -41,15 +42,10 @@ HRESULT CreateKeyWithText(const std::string& path, const std::string& text) {
 
 // The library's full path, in its short form when it holds a space.
 std::string ServerPath() {
-    char path[262] = {};
-    const DWORD length = GetModuleFileNameA(ModuleInstance, path, sizeof(path));
-    if (length == 0 || length >= sizeof(path)) {
-        return {};
-    }
-    std::string result(path, length);
+    std::string result = ModuleFilePath(ModuleInstance);
     if (result.find(' ') != std::string::npos) {
         char shortPath[262] = {};
-        const DWORD shortLength = GetShortPathNameA(path, shortPath, sizeof(shortPath));
+        const DWORD shortLength = GetShortPathNameA(result.c_str(), shortPath, sizeof(shortPath));
         if (shortLength > 0 && shortLength < sizeof(shortPath)) {
             result.assign(shortPath, shortLength);
         }
