@@ -20,7 +20,6 @@
 #include "Options.h"
 #include "Paths.h"
 #include "RunMode.h"
-#include "TrayWindow.h"
 #include "WindowsVersion.h"
 
 namespace {

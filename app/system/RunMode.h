@@ -1,7 +1,7 @@
 #pragma once
-// How this process runs, set from the command line at start-up and read everywhere: verbs or the
-// tray, whether messages may show, portable mode, the owner window, and the file or backup of the
-// current verb.
+// How this process runs, set at start-up and read everywhere: verbs or the tray, whether messages
+// may show, portable mode, the owner window, the file or backup of the current verb, the tray
+// window of a tray instance and the save at logoff.
 
 #include <windows.h>
 
@@ -24,3 +24,8 @@ extern std::string CommandLineFile;
 extern std::string SelectedBackupId;
 // The options dialog was opened by the O verb rather than from the tray menu.
 extern bool OptionsFromCommandLine;
+// The hidden window of class and title "Kavrilon" of a tray instance; also OwnerWindow once created.
+extern HWND TrayWindow;
+// Set around the automatic save at logoff: saving and restoring then show no question and no
+// message.
+extern bool SavingAtLogoff;

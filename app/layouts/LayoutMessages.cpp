@@ -6,7 +6,6 @@
 #include "Language.h"
 #include "MessageBox.h"
 #include "RunMode.h"
-#include "TrayWindow.h"
 
 void ShowDesktopNotFound() {
     const std::string text = FormatFirst(

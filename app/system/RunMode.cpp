@@ -9,3 +9,5 @@ HWND OwnerWindow = nullptr;
 std::string CommandLineFile;
 std::string SelectedBackupId;
 bool OptionsFromCommandLine = false;
+HWND TrayWindow = nullptr;
+bool SavingAtLogoff = false;

@@ -6,8 +6,6 @@
 #include <windows.h>
 #include <shellapi.h>
 
-// The hidden window of class and title "Kavrilon"; also OwnerWindow once created.
-extern HWND TrayWindow;
 // Submenu 0 of the menu resource "KvrMenu" (the resource menu is held too).
 extern HMENU TrayMenu;
 // The archive submenu, created each time the tray menu opens and destroyed after it closes.
@@ -16,10 +14,6 @@ extern HMENU BackupMenu;
 extern bool TrayIconAdded;
 extern UINT TaskbarCreatedMessage;
 extern NOTIFYICONDATAA TrayIconRecord;
-
-// Set around the automatic save at logoff: saving and restoring then show no question and no
-// message.
-extern bool SavingAtLogoff;
 
 // Whether the workstation's input desktop can be opened (not locked, no other desktop active).
 // Replaceable, so that tests can play a locked workstation.

@@ -18,13 +18,11 @@
 #include "Splash.h"
 #include "WindowsVersion.h"
 
-HWND TrayWindow = nullptr;
 HMENU TrayMenu = nullptr;
 HMENU BackupMenu = nullptr;
 bool TrayIconAdded = false;
 UINT TaskbarCreatedMessage = 0;
 NOTIFYICONDATAA TrayIconRecord = {};
-bool SavingAtLogoff = false;
 TInputDesktopCheck InputDesktopAvailable = OpenInputDesktopSucceeds;
 
 namespace {

@@ -19,7 +19,6 @@
 #include "Options.h"
 #include "RestoreLayout.h"
 #include "RunMode.h"
-#include "TrayWindow.h"
 #include "WindowsVersion.h"
 
 namespace {
