@@ -51,8 +51,9 @@ TEST_F(ShellFoldersFallback, ThenTheUsersValueThenTheMachinesValue) {
     EXPECT_EQ(SpecialFolderLookup(nullptr, UnknownCsidl, TestValue), "D:\\Machine Data");
 }
 
-// The value's text ends at its first zero byte; one stored without a terminating zero keeps every
-// byte (the registry does not enforce the zero).
+// The value's text ends at its first zero byte; one stored without a terminating zero (the registry
+// does not enforce it) keeps every byte. Wine adds the zero to string values itself when it hands
+// them out, so the bytes are stored as they are, as a binary value.
 TEST_F(ShellFoldersFallback, AValueWithoutTerminatingZeroKeepsAllItsBytes) {
     const struct {
         std::string Bytes;
@@ -68,7 +69,7 @@ TEST_F(ShellFoldersFallback, AValueWithoutTerminatingZeroKeepsAllItsBytes) {
                                   &key, nullptr),
                   ERROR_SUCCESS);
         const LONG written =
-            RegSetValueExA(key, TestValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(c.Bytes.data()),
+            RegSetValueExA(key, TestValue, 0, REG_BINARY, reinterpret_cast<const BYTE*>(c.Bytes.data()),
                            static_cast<DWORD>(c.Bytes.size()));
         RegCloseKey(key);
         ASSERT_EQ(written, ERROR_SUCCESS);
