@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "FolderTrust.h"
+#include "RegistryText.h"
 #include "ShellExtRegistry.h"
+#include "SystemFunctions.h"
 #include "WinHandles.h"
 
 namespace {
@@ -23,25 +25,19 @@ std::string ProgramFilesFolder(REGSAM viewFlag) {
         ERROR_SUCCESS) {
         return {};
     }
-    char buffer[MAX_PATH + 1] = {};
-    DWORD size = MAX_PATH;
+    std::string folder;
     DWORD type = 0;
-    if (RegQueryValueExA(key.get(), ProgramFilesValueName, nullptr, &type, reinterpret_cast<BYTE*>(buffer),
-                         &size) != ERROR_SUCCESS ||
-        type != REG_SZ) {
+    if (!ReadRegistryText(key.get(), ProgramFilesValueName, folder, &type) || type != REG_SZ) {
         return {};
     }
-    return buffer;
+    return folder;
 }
 
 // The system's own Windows folder. On a terminal server GetWindowsDirectoryA may answer a private
 // folder of the user's; GetSystemWindowsDirectoryA (Windows 2000 on) never does.
 std::string WindowsFolder() {
     using TGetFolder = UINT(WINAPI*)(LPSTR, UINT);
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    auto systemWindows = kernel == nullptr ? nullptr
-                                           : reinterpret_cast<TGetFolder>(reinterpret_cast<void*>(
-                                                 GetProcAddress(kernel, "GetSystemWindowsDirectoryA")));
+    const auto systemWindows = LoadedFunction<TGetFolder>("kernel32.dll", "GetSystemWindowsDirectoryA");
     char buffer[MAX_PATH + 1] = {};
     const UINT length =
         systemWindows != nullptr ? systemWindows(buffer, MAX_PATH) : GetWindowsDirectoryA(buffer, MAX_PATH);
@@ -63,10 +59,7 @@ std::string FullLongPath(const std::string& path) {
     // Windows 95 and NT 4 have no GetLongPathNameA; there a short name stays short, and so a folder
     // named by its short name is never taken for one of the administrators' folders.
     using TGetLongPathName = DWORD(WINAPI*)(LPCSTR, LPSTR, DWORD);
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    auto getLongPathName = kernel == nullptr ? nullptr
-                                             : reinterpret_cast<TGetLongPathName>(reinterpret_cast<void*>(
-                                                   GetProcAddress(kernel, "GetLongPathNameA")));
+    const auto getLongPathName = LoadedFunction<TGetLongPathName>("kernel32.dll", "GetLongPathNameA");
     if (getLongPathName == nullptr) {
         return std::string(full, fullLength);
     }

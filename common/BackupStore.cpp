@@ -2,13 +2,10 @@
 
 #include <windows.h>
 
+#include "FileSystem.h"
 #include "WinHandles.h"
 
 namespace {
-
-bool FileExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 // Waits until the local time has reached `stamp`, polling the clock; gives up after about two
 // seconds, which is more than the one second it waits for when the clock runs normally.
@@ -66,7 +63,7 @@ std::string NewBackupPath(const std::string& dataFolder, const std::string& reso
     std::string candidate = stamp;
     for (;;) {
         const std::string path = BackupFilePath(dataFolder, resolutionKey, candidate + letter);
-        if (!FileExists(path)) {
+        if (!PathExists(path)) {
             return path;
         }
         std::string next;

@@ -1,9 +1,11 @@
 #include "ShellExtRegistry.h"
 
 #include <cstring>
-#include <vector>
 
+#include "FileSystem.h"
 #include "KavrilonNames.h"
+#include "RegistryText.h"
+#include "SystemFunctions.h"
 #include "WinHandles.h"
 
 namespace {
@@ -29,21 +31,6 @@ bool SetText(HKEY key, const char* name, const std::string& text) {
                           static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
 }
 
-// Reads a string value in two calls (size, then data); false when the value is missing.
-bool ReadText(HKEY key, const char* name, std::string& text) {
-    DWORD size = 0;
-    if (RegQueryValueExA(key, name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS) {
-        return false;
-    }
-    std::vector<char> buffer(static_cast<size_t>(size) + 1, '\0');
-    if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()), &size) !=
-        ERROR_SUCCESS) {
-        return false;
-    }
-    text = buffer.data();
-    return true;
-}
-
 bool Removed(LONG status) {
     return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
 }
@@ -56,31 +43,14 @@ LONG DeleteKey(HKEY root, const std::string& path, const TRegistryView& view) {
     if (view.ViewFlag == 0) {
         return RegDeleteKeyA(root, path.c_str());
     }
-    HMODULE advapi = GetModuleHandleA("advapi32.dll");
-    auto deleteKeyEx = advapi == nullptr ? nullptr
-                                         : reinterpret_cast<TRegDeleteKeyExA>(reinterpret_cast<void*>(
-                                               GetProcAddress(advapi, "RegDeleteKeyExA")));
+    const auto deleteKeyEx = LoadedFunction<TRegDeleteKeyExA>("advapi32.dll", "RegDeleteKeyExA");
     if (deleteKeyEx == nullptr) {
         return ERROR_CALL_NOT_IMPLEMENTED;
     }
     return deleteKeyEx(root, path.c_str(), view.ViewFlag, 0);
 }
 
-bool FileExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 } // namespace
-
-std::string ExecutableFolder() {
-    char buffer[MAX_PATH + 1] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-    std::string folder(buffer, length < MAX_PATH ? length : MAX_PATH);
-    while (!folder.empty() && folder.back() != '\\') {
-        folder.pop_back();
-    }
-    return folder;
-}
 
 bool WriteShellExtEntries(HKEY root, const TRegistryView& view, const std::string& folder) {
     {
@@ -103,7 +73,7 @@ bool WriteShellExtEntries(HKEY root, const TRegistryView& view, const std::strin
             return false;
         }
         const std::string extensionPath = folder + view.ExtensionFileName;
-        if (!FileExists(extensionPath) || !SetText(server.get(), nullptr, extensionPath) ||
+        if (!PathExists(extensionPath) || !SetText(server.get(), nullptr, extensionPath) ||
             !SetText(server.get(), ThreadingModelValueName, ShellExtThreadingModel) ||
             !SetText(server.get(), ExeLocationValueName, folder + MainProgramFileName)) {
             return false;
@@ -138,10 +108,7 @@ bool RemoveShellExtEntries(HKEY root, const TRegistryView& view) {
 
 bool IsWow64System() {
     using TIsWow64Process = BOOL(WINAPI*)(HANDLE, PBOOL);
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    auto isWow64 = kernel == nullptr ? nullptr
-                                     : reinterpret_cast<TIsWow64Process>(
-                                           reinterpret_cast<void*>(GetProcAddress(kernel, "IsWow64Process")));
+    const auto isWow64 = LoadedFunction<TIsWow64Process>("kernel32.dll", "IsWow64Process");
     BOOL wow64 = FALSE;
     return isWow64 != nullptr && isWow64(GetCurrentProcess(), &wow64) && wow64;
 }
@@ -149,7 +116,7 @@ bool IsWow64System() {
 bool RegisterShellExtension(HKEY root, const std::string& folder) {
     bool result = WriteShellExtEntries(root, View32, folder);
     if (result && IsWow64System()) {
-        if (FileExists(folder + View64.ExtensionFileName)) {
+        if (PathExists(folder + View64.ExtensionFileName)) {
             result = WriteShellExtEntries(root, View64, folder);
         } else {
             // Without the 64-bit extension the 64-bit shell gets no menu; a server key left there
@@ -189,11 +156,12 @@ bool ShellExtRegistrationComplete(HKEY root, REGSAM viewFlag) {
             return false;
         }
         std::string dll;
-        if (!ReadText(key.get(), "", dll) || !FileExists(dll)) {
+        if (!ReadRegistryText(key.get(), "", dll) || !PathExists(dll)) {
             return false;
         }
         std::string threading;
-        if (!ReadText(key.get(), ThreadingModelValueName, threading) || threading != ShellExtThreadingModel) {
+        if (!ReadRegistryText(key.get(), ThreadingModelValueName, threading) ||
+            threading != ShellExtThreadingModel) {
             return false;
         }
     }
@@ -211,5 +179,5 @@ bool ShellExtRegistrationComplete(HKEY root, REGSAM viewFlag) {
         return false;
     }
     std::string handler;
-    return ReadText(key.get(), "", handler) && lstrcmpA(handler.c_str(), ShellExtClassIdText) == 0;
+    return ReadRegistryText(key.get(), "", handler) && lstrcmpA(handler.c_str(), ShellExtClassIdText) == 0;
 }

@@ -30,9 +30,6 @@ struct TRegistryView {
     const char* ExtensionFileName; // KavrilonShellEx.dll or KavrilonShellEx64.dll
 };
 
-// The folder of the running program, ending with "\", as the system names it.
-std::string ExecutableFolder();
-
 // Writes entries 1 to 6 below `root` into a view, in their order; stops at the first refused step,
 // and when the extension file is missing from `folder` before entry 3. True when all six were
 // written. Removes nothing itself.

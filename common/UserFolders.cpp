@@ -2,9 +2,8 @@
 
 #include <shlobj.h>
 
-#include <vector>
-
 #include "KavrilonNames.h"
+#include "RegistryText.h"
 #include "WinHandles.h"
 
 namespace {
@@ -59,23 +58,8 @@ std::string ShellFoldersValue(HKEY root, const char* valueName) {
     if (RegOpenKeyExA(root, ShellFoldersKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
         return {};
     }
-    DWORD size = 0;
-    if (RegQueryValueExA(key.get(), valueName, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS ||
-        size == 0) {
-        return {};
-    }
-    std::vector<char> data(size, '\0');
-    if (RegQueryValueExA(key.get(), valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()),
-                         &size) != ERROR_SUCCESS) {
-        return {};
-    }
-    // The stored size counts the terminating NUL; a value that changed size in between is cut at
-    // the first NUL all the same.
-    std::string text(data.data(), data.size() - 1);
-    const size_t nul = text.find('\0');
-    if (nul != std::string::npos) {
-        text.resize(nul);
-    }
+    std::string text;
+    ReadRegistryText(key.get(), valueName, text);
     return text;
 }
 

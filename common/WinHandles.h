@@ -123,6 +123,23 @@ using TUniqueMapView = TUniqueResource<TMapViewTraits>;
 using TUniqueGdiObject = TUniqueResource<TGdiObjectTraits>;
 using TUniqueMemoryDC = TUniqueResource<TMemoryDCTraits>;
 
+template <typename T>
+struct TComReleaseTraits {
+    using Type = T*;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type p) noexcept { p->Release(); }
+};
+
+// A COM interface pointer that holds one reference and releases it when it leaves scope.
+template <typename T>
+class TComPtr : public TUniqueResource<TComReleaseTraits<T>> {
+public:
+    using TUniqueResource<TComReleaseTraits<T>>::TUniqueResource;
+    T* operator->() const noexcept { return this->get(); }
+    // For QueryInterface and the other calls that return an interface through a void**.
+    void** putVoid() noexcept { return reinterpret_cast<void**>(this->put()); }
+};
+
 // Releases a mutex that the current thread acquired, on every path out of a scope.
 class TMutexOwnership {
 public:

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "AdminFolders.h"
+#include "FileSystem.h"
 #include "RegUtilArgs.h"
 #include "ShellExtRegistry.h"
 
@@ -15,7 +16,7 @@ namespace {
 // change; a copy anywhere else (a portable copy in the user's Downloads) is refused and nothing
 // is written. The folder is written as it was checked, in its full long form.
 bool RegisterForEveryUser() {
-    std::string folder = FullLongPath(ExecutableFolder());
+    std::string folder = FullLongPath(ProgramFolder());
     if (folder.empty() || !IsAdminOnlyFolder(folder)) {
         return false;
     }

@@ -16,14 +16,14 @@
 #include <string>
 #include <vector>
 
-#include "AppGlobals.h"
 #include "DesktopLocate.h"
 #include "DesktopSession.h"
+#include "ExitCodes.h"
 #include "ItemAccess.h"
-#include "WindowsVersion.h"
 #include "support/DesktopHostClient.h"
 #include "support/ProcessRunner.h"
 #include "support/TestEnvironment.h"
+#include "WindowsVersion.h"
 
 using kvtest::DesktopHost;
 using kvtest::DesktopHostOptions;

@@ -51,6 +51,32 @@ TEST_F(ShellFoldersFallback, ThenTheUsersValueThenTheMachinesValue) {
     EXPECT_EQ(SpecialFolderLookup(nullptr, UnknownCsidl, TestValue), "D:\\Machine Data");
 }
 
+// The value's text ends at its first zero byte; one stored without a terminating zero (the registry
+// does not enforce it) keeps every byte. Wine adds the zero to string values itself when it hands
+// them out, so the bytes are stored as they are, as a binary value.
+TEST_F(ShellFoldersFallback, AValueWithoutTerminatingZeroKeepsAllItsBytes) {
+    const struct {
+        std::string Bytes;
+        const char* Expected;
+    } cases[] = {
+        {std::string("E:\\Data\0", 8), "E:\\Data"},
+        {std::string("E:\\Data", 7), "E:\\Data"},
+        {std::string("E:\\Data\0junk", 12), "E:\\Data"},
+    };
+    for (const auto& c : cases) {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, ShellFoldersKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                  &key, nullptr),
+                  ERROR_SUCCESS);
+        const LONG written =
+            RegSetValueExA(key, TestValue, 0, REG_BINARY, reinterpret_cast<const BYTE*>(c.Bytes.data()),
+                           static_cast<DWORD>(c.Bytes.size()));
+        RegCloseKey(key);
+        ASSERT_EQ(written, ERROR_SUCCESS);
+        EXPECT_EQ(ShellFoldersValue(HKEY_CURRENT_USER, TestValue), c.Expected) << c.Bytes.size() << " bytes";
+    }
+}
+
 // A value that is not a full path would put the data beside the current folder or at the root of the
 // current drive: it is passed over, and with nothing else there is no data folder at all.
 TEST_F(ShellFoldersFallback, OnlyAFullPathCountsAndWithoutOneThereIsNoDataFolder) {

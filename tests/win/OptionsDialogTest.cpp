@@ -18,8 +18,8 @@
 #include "DialogDriver.h"
 #include "KavrilonNames.h"
 #include "LayoutScenario.h"
+#include "RegistryInspection.h"
 #include "ResourceIds.h"
-#include "ShellExtRegistry.h"
 #include "TestEnvironment.h"
 #include "TrayInstance.h"
 #include "WinHandles.h"
@@ -246,7 +246,8 @@ TEST_F(OptionsDialog, TheProgramRunsWithVersion6OfTheCommonControls) {
     EXPECT_TRUE(options.Finish());
     std::string lower = path;
     CharLowerA(lower.data());
-    EXPECT_NE(lower.find("\\winsxs\\x86_microsoft.windows.common-controls_6595b64144ccf1df_6."), std::string::npos)
+    EXPECT_NE(lower.find("\\winsxs\\x86_microsoft.windows.common-controls_6595b64144ccf1df_6."),
+              std::string::npos)
         << "common controls loaded from " << (path.empty() ? "nowhere" : path);
 }
 

@@ -11,7 +11,7 @@
 
 #include "KavrilonNames.h"
 #include "ProcessRunner.h"
-#include "ShellExtRegistry.h"
+#include "RegistryInspection.h"
 #include "TestEnvironment.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "AppGlobals.h"
+#include "KavrilonNames.h"
 #include "MutexHolder.h"
 #include "ProcessRunner.h"
 #include "RunAction.h"

@@ -18,7 +18,7 @@
 #include "ProcessRunner.h"
 #include "ResourceIds.h"
 #include "SetupDriver.h"
-#include "ShellExtRegistry.h"
+#include "RegistryInspection.h"
 #include "TestEnvironment.h"
 #include "TrayInstance.h"
 

@@ -11,12 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "AppGlobals.h"
 #include "BackupArchive.h"
 #include "DataFolder.h"
 #include "DesktopHostClient.h"
+#include "KavrilonNames.h"
 #include "Language.h"
 #include "LayoutScenario.h"
+#include "RunMode.h"
 #include "Splash.h"
 #include "TestEnvironment.h"
 #include "TrayInstance.h"

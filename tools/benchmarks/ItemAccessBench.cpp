@@ -11,13 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "AppGlobals.h"
 #include "BenchTiming.h"
 #include "DesktopLocate.h"
 #include "ItemAccess.h"
 #include "ItemRecords.h"
-#include "WindowsVersion.h"
 #include "support/DesktopHostClient.h"
+#include "WindowsVersion.h"
 
 namespace {
 

@@ -14,16 +14,17 @@
 #include <vector>
 
 #include "Actions.h"
-#include "AppGlobals.h"
 #include "BackupStore.h"
 #include "BenchLayout.h"
 #include "BenchTiming.h"
 #include "DesktopLocate.h"
+#include "ExitCodes.h"
 #include "ItemAccess.h"
 #include "LayoutFile.h"
 #include "RestoreLayout.h"
-#include "WindowsVersion.h"
+#include "RunMode.h"
 #include "support/DesktopHostClient.h"
+#include "WindowsVersion.h"
 
 namespace {
 

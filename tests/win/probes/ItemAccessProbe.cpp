@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <string>
 
-#include "AppGlobals.h"
 #include "DesktopLocate.h"
 #include "ItemAccess.h"
 #include "WindowsVersion.h"

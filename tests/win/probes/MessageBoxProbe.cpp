@@ -11,10 +11,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "AppGlobals.h"
 #include "Language.h"
 #include "MessageBox.h"
 #include "Options.h"
+#include "RunMode.h"
 #include "WindowsVersion.h"
 
 namespace {

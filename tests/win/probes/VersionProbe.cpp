@@ -5,7 +5,6 @@
 
 #include <cstdio>
 
-#include "AppGlobals.h"
 #include "DataFolder.h"
 #include "WindowsVersion.h"
 

@@ -1,7 +1,7 @@
 #include "ShellPlayer.h"
 
 #include "KavrilonNames.h"
-#include "ShellExtRegistry.h"
+#include "RegistryInspection.h"
 #include "TestEnvironment.h"
 
 std::vector<TPlayer> PlayersOfThisPrefix() {

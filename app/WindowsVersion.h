@@ -1,9 +1,0 @@
-#pragma once
-// Detection of the Windows version and of the system functions that only some versions have.
-
-// Sets the Windows-version flags and the view command ids from GetVersionExA.
-void DetectWindowsVersion();
-
-// Takes SHCreateItemFromParsingName (Vista family only) and SetLayeredWindowAttributes, and asks
-// IsWow64Process whether the shell is 64-bit.
-void ResolveLateBoundFunctions();

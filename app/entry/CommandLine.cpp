@@ -1,0 +1,110 @@
+#include "CommandLine.h"
+
+#include <windows.h>
+
+#include "ActionProcedures.h"
+#include "Actions.h"
+#include "CommandLineRules.h"
+#include "DataFolder.h"
+#include "NumberConversion.h"
+#include "Options.h"
+#include "RunAction.h"
+#include "RunMode.h"
+
+namespace {
+
+void Perform(const TVerbCall& call) {
+    switch (call.Verb) {
+    case TVerb::Handle: {
+        // A handle that does not convert leaves the owner window as it was.
+        int64_t handle = 0;
+        if (TryParseInt64(call.Argument, handle)) {
+            OwnerWindow = reinterpret_cast<HWND>(static_cast<uintptr_t>(static_cast<uint32_t>(handle)));
+        }
+        break;
+    }
+    case TVerb::RestorePrimary:
+        SelectedBackupId.clear();
+        RunAction(RestorePrimaryUnlessPortable);
+        break;
+    case TVerb::SavePrimary:
+        RunAction(SavePrimaryAction);
+        break;
+    case TVerb::RestoreFile:
+        CommandLineFile = call.Argument;
+        RunAction(RestoreFromFileAction);
+        break;
+    case TVerb::SaveFile:
+        CommandLineFile = call.Argument;
+        RunAction(SaveToFileAction);
+        break;
+    case TVerb::RestoreFileAsk:
+        RunAction(RestoreFromFileAction);
+        break;
+    case TVerb::SaveFileAsk:
+        RunAction(SaveToFileAction);
+        break;
+    case TVerb::Options:
+        OptionsFromCommandLine = true;
+        RunAction(ShowOptionsDialog);
+        break;
+    case TVerb::DeleteBackups:
+        MessagesAllowed = true;
+        RunAction(DeleteAllBackupsAction);
+        break;
+    case TVerb::RestoreBackup:
+        SelectedBackupId = call.Argument;
+        if (IsValidBackupId(SelectedBackupId)) {
+            RunAction(RestoreSelectedBackupAction);
+        }
+        break;
+    }
+}
+
+} // namespace
+
+void RunCommandLinePhase(const std::vector<std::string>& rawArguments) {
+    const std::vector<TCommandArgument> arguments = MakeCommandArguments(rawArguments);
+    CommandLineMode = true;
+
+    size_t verbCount = arguments.size();
+    for (const TCommandArgument& argument : arguments) {
+        switch (SwitchOf(argument.Normalized)) {
+        case TSwitch::Tray:
+            TrayRequested = true;
+            SplashSuppressed = true;
+            break;
+        case TSwitch::Dlg:
+            MessagesAllowed = true;
+            break;
+        case TSwitch::NoSplash:
+            SplashSuppressed = true;
+            break;
+        case TSwitch::Port:
+            PortableMode = true;
+            ChoosePortableDataFolder();
+            break;
+        case TSwitch::None:
+            continue;
+        }
+        --verbCount;
+    }
+
+    if (!DataFolderAvailable()) {
+        TrayRequested = false;
+        return;
+    }
+    InitDefaults();
+    WriteOptions();
+
+    if (verbCount == 0) {
+        CommandLineMode = false;
+        return;
+    }
+    for (const TVerbCall& call : WalkVerbs(arguments)) {
+        Perform(call);
+    }
+    if (TrayRequested) {
+        CommandLineMode = false;
+    }
+}

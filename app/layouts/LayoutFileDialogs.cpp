@@ -1,0 +1,328 @@
+#include "LayoutFileDialogs.h"
+
+#include <commdlg.h>
+#include <shobjidl.h>
+
+#include <vector>
+
+#include "BackupStore.h"
+#include "CallbackBarrier.h"
+#include "FileDialogRules.h"
+#include "Language.h"
+#include "MessageBox.h"
+#include "Options.h"
+#include "Paths.h"
+#include "ResourceIds.h"
+#include "RunMode.h"
+#include "WindowsVersion.h"
+#include "WinHandles.h"
+
+bool FileDialogIsSave = false;
+
+namespace {
+
+// The file-name box of the Explorer-style dialogs (cmb13).
+constexpr int FileNameControl = 1148;
+constexpr DWORD FileBufferSize = MAX_PATH + 1;
+constexpr DWORD SaveFlags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_ENABLEHOOK | OFN_EXPLORER;
+constexpr DWORD OpenFlags = OFN_HIDEREADONLY | OFN_ENABLEHOOK | OFN_EXPLORER;
+static_assert(SaveFlags == 0x80026 && OpenFlags == 0x80024);
+// The save dialog accepts only file-system paths in existing folders and asks before it replaces a
+// file; the open dialog accepts only file-system paths.
+constexpr DWORD SaveOptions =
+    FOS_OVERWRITEPROMPT | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST | FOS_DEFAULTNOMINIMODE;
+constexpr DWORD OpenOptions = FOS_FORCEFILESYSTEM;
+static_assert(SaveOptions == 0x20000842 && OpenOptions == 0x40);
+
+// The event sink of the save item dialog, held only while the dialog runs.
+IFileDialogEvents* DialogEventSink = nullptr;
+
+std::wstring Widen(const std::string& text) {
+    const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    if (length <= 0) {
+        return {};
+    }
+    std::vector<wchar_t> buffer(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, buffer.data(), length);
+    return buffer.data();
+}
+
+std::string Narrow(const wchar_t* text) {
+    const int length = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (length <= 0) {
+        return {};
+    }
+    std::vector<char> buffer(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text, -1, buffer.data(), length, nullptr, nullptr);
+    return buffer.data();
+}
+
+std::string DialogTitle() {
+    return TitleCaption(FileDialogIsSave ? 4000 : 4001);
+}
+
+std::string OkLabel() {
+    return FileDialogIsSave ? LangPick("Sichern", "Save") : LangPick("Restaurieren", "Restore");
+}
+
+std::string KvlTypeName() {
+    return LangPick("Kavrilon-Dateien", "Kavrilon Files");
+}
+
+std::string AllTypeName() {
+    return LangPick("Alle Dateien", "All Files");
+}
+
+// Stores the folder of a chosen file for the next dialog of its kind.
+void RememberFolder(const std::string& path) {
+    (FileDialogIsSave ? SavePath : RestorePath) = FolderOfPath(path);
+    WriteOptions();
+}
+
+// The file-system path of a shell item, or empty.
+std::string FileSystemPath(IShellItem* item) {
+    wchar_t* path = nullptr;
+    if (item == nullptr || FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &path)) || path == nullptr) {
+        return {};
+    }
+    std::string result = Narrow(path);
+    CoTaskMemFree(path);
+    return result;
+}
+
+// Proposes a free file name in every folder the save dialog shows; refuses results that are not
+// files of the file system.
+class TDialogEvents final : public IFileDialogEvents {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+        if (object == nullptr) {
+            return E_POINTER;
+        }
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IFileDialogEvents)) {
+            *object = static_cast<IFileDialogEvents*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override {
+        return static_cast<ULONG>(InterlockedIncrement(&references_));
+    }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const LONG count = InterlockedDecrement(&references_);
+        if (count == 0) {
+            delete this;
+        }
+        return static_cast<ULONG>(count);
+    }
+
+    HRESULT STDMETHODCALLTYPE OnFileOk(IFileDialog* dialog) override {
+        return CallbackBarrier<HRESULT>(E_FAIL, [&]() -> HRESULT {
+            TComPtr<IShellItem> result;
+            if (FAILED(dialog->GetResult(result.put()))) {
+                return E_FAIL;
+            }
+            return FileSystemPath(result.get()).empty() ? E_FAIL : S_OK;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE OnFolderChanging(IFileDialog*, IShellItem*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE OnFolderChange(IFileDialog* dialog) override {
+        return CallbackBarrier<HRESULT>(E_FAIL, [&]() -> HRESULT {
+            TComPtr<IShellItem> folder;
+            if (FAILED(dialog->GetFolder(folder.put()))) {
+                return E_FAIL;
+            }
+            const std::string path = FileSystemPath(folder.get());
+            if (path.empty()) {
+                return E_FAIL;
+            }
+            dialog->SetFileName(Widen(SuggestLayoutFileName(path)).c_str());
+            return S_OK;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE OnSelectionChange(IFileDialog*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE OnShareViolation(IFileDialog*, IShellItem*,
+                                               FDE_SHAREVIOLATION_RESPONSE*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE OnTypeChange(IFileDialog*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE OnOverwrite(IFileDialog*, IShellItem*, FDE_OVERWRITE_RESPONSE*) override {
+        return E_NOTIMPL;
+    }
+
+private:
+    ~TDialogEvents() = default;
+    LONG references_ = 1;
+};
+
+std::string RunClassicDialog() {
+    const std::string title = DialogTitle();
+    const std::string startFolder = LayoutDialogStartFolder(FileDialogIsSave);
+    std::string filter = KvlTypeName() + " (*.kvl)";
+    filter += '\0';
+    filter += "*.kvl";
+    filter += '\0';
+    filter += AllTypeName() + " (*.*)";
+    filter += '\0';
+    filter += "*.*";
+    filter += '\0';
+    std::vector<char> file(FileBufferSize, '\0');
+
+    OPENFILENAMEA dialog = {};
+    dialog.lStructSize = OpenFileNameSize;
+    dialog.hwndOwner = OwnerWindow;
+    dialog.lpstrFilter = filter.c_str(); // the string's own terminator ends the list
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = FileBufferSize - 1;
+    dialog.lpstrInitialDir = startFolder.c_str();
+    dialog.lpstrTitle = title.c_str();
+    dialog.lpstrDefExt = "kvl";
+    dialog.Flags = FileDialogIsSave ? SaveFlags : OpenFlags;
+    dialog.lpfnHook = ClassicDialogHook;
+    const BOOL chosen = FileDialogIsSave ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);
+    if (!chosen) {
+        return {};
+    }
+    const std::string result = file.data();
+    RememberFolder(result);
+    return result;
+}
+
+std::string LayoutFileDialog(bool saving) {
+    ++ModalDepth;
+    TScopeExit lowerDepth([] { --ModalDepth; });
+    FileDialogIsSave = saving;
+    return IsVistaFamily ? RunItemDialog() : RunClassicDialog();
+}
+
+} // namespace
+
+std::string LayoutDialogStartFolder(bool saving) {
+    if (PortableMode) {
+        return ProgramFolder();
+    }
+    const std::string& own = saving ? SavePath : RestorePath;
+    const std::string& other = saving ? RestorePath : SavePath;
+    return own.empty() ? other : own;
+}
+
+std::string SuggestLayoutFileName(const std::string& folder) {
+    const std::string base = LayoutFileBase(ResolutionKey(), TimeStamp());
+    const std::string prefix = WithTrailingBackslash(folder);
+    int counter = 0;
+    while (counter < LayoutFileMaxCounter && PathExists(prefix + LayoutFileCandidate(base, counter))) {
+        ++counter;
+    }
+    return LayoutFileCandidate(base, counter);
+}
+
+std::string SaveLayoutFileDialog() {
+    return LayoutFileDialog(true);
+}
+
+std::string OpenLayoutFileDialog() {
+    return LayoutFileDialog(false);
+}
+
+std::string RunItemDialog() {
+    const bool saving = FileDialogIsSave;
+    TComPtr<IFileDialog> dialog;
+    if (FAILED(CoCreateInstance(saving ? CLSID_FileSaveDialog : CLSID_FileOpenDialog, nullptr,
+                                CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                                saving ? IID_IFileSaveDialog : IID_IFileOpenDialog,
+                                reinterpret_cast<void**>(dialog.put())))) {
+        return {};
+    }
+    dialog.get()->SetTitle(Widen(DialogTitle()).c_str());
+    dialog.get()->SetOkButtonLabel(Widen(OkLabel()).c_str());
+    const std::wstring kvlName = Widen(KvlTypeName());
+    const std::wstring allName = Widen(AllTypeName());
+    const COMDLG_FILTERSPEC types[2] = {{kvlName.c_str(), L"*.kvl"}, {allName.c_str(), L"*.*"}};
+    dialog.get()->SetFileTypes(2, types);
+
+    const std::string startFolder = LayoutDialogStartFolder(saving);
+    if (SHCreateItemFromParsingNamePtr != nullptr && !startFolder.empty()) {
+        TComPtr<IShellItem> folder;
+        if (SUCCEEDED(SHCreateItemFromParsingNamePtr(Widen(startFolder).c_str(), nullptr, IID_IShellItem,
+                                                     reinterpret_cast<void**>(folder.put())))) {
+            dialog.get()->SetFolder(folder.get());
+        }
+    }
+    if (FAILED(dialog.get()->SetOptions(saving ? SaveOptions : OpenOptions))) {
+        return {};
+    }
+
+    bool advised = false;
+    DWORD cookie = 0;
+    if (saving) {
+        DialogEventSink = new TDialogEvents();
+        advised = SUCCEEDED(dialog.get()->Advise(DialogEventSink, &cookie));
+    }
+    TScopeExit unadvise([&] {
+        if (advised) {
+            dialog.get()->Unadvise(cookie);
+        }
+        if (DialogEventSink != nullptr) {
+            DialogEventSink->Release();
+            DialogEventSink = nullptr;
+        }
+    });
+
+    std::string result;
+    if (SUCCEEDED(dialog.get()->Show(OwnerWindow))) {
+        TComPtr<IShellItem> item;
+        if (SUCCEEDED(dialog.get()->GetResult(item.put()))) {
+            result = FileSystemPath(item.get());
+        }
+    }
+    if (!result.empty()) {
+        RememberFolder(result);
+    }
+    return result;
+}
+
+namespace {
+
+UINT_PTR ClassicDialogHookBody(HWND hook, UINT message, LPARAM lParam) {
+    HWND dialog = GetParent(hook);
+    if (message == WM_INITDIALOG) {
+        RECT rect = {};
+        GetWindowRect(dialog, &rect);
+        // Centred on the screen by the dialog's size.
+        const int x = (GetSystemMetrics(SM_CXSCREEN) - (rect.right - rect.left)) / 2;
+        const int y = (GetSystemMetrics(SM_CYSCREEN) - (rect.bottom - rect.top)) / 2;
+        SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
+        HANDLE icon =
+            LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IconTray), IMAGE_ICON, 16, 16, LR_SHARED);
+        SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+        SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        return 0;
+    }
+    if (message != WM_NOTIFY) {
+        return 0;
+    }
+    const auto* notify = reinterpret_cast<const OFNOTIFYA*>(lParam);
+    if (notify->hdr.code == CDN_INITDONE) {
+        const std::string label = OkLabel();
+        SendMessageA(dialog, CDM_SETCONTROLTEXT, IDOK, reinterpret_cast<LPARAM>(label.c_str()));
+    } else if (notify->hdr.code == CDN_FOLDERCHANGE && FileDialogIsSave) {
+        char folder[MAX_PATH + 1] = {};
+        const LRESULT length =
+            SendMessageA(dialog, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(folder));
+        const std::string path = FolderPathFromReply(folder, MAX_PATH, static_cast<long>(length));
+        const std::string name = SuggestLayoutFileName(path);
+        OPENFILENAMEA* request = notify->lpOFN;
+        if (request != nullptr && request->lpstrFile != nullptr && request->nMaxFile > name.size()) {
+            lstrcpynA(request->lpstrFile, name.c_str(), static_cast<int>(request->nMaxFile));
+        }
+        SendMessageA(dialog, CDM_SETCONTROLTEXT, FileNameControl, reinterpret_cast<LPARAM>(name.c_str()));
+    }
+    return 0;
+}
+
+} // namespace
+
+UINT_PTR CALLBACK ClassicDialogHook(HWND hook, UINT message, WPARAM, LPARAM lParam) {
+    return CallbackBarrier<UINT_PTR>(0, [&] { return ClassicDialogHookBody(hook, message, lParam); });
+}

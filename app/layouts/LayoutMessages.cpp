@@ -1,0 +1,64 @@
+#include "LayoutMessages.h"
+
+#include <windows.h>
+
+#include "DesktopLocate.h"
+#include "Language.h"
+#include "MessageBox.h"
+#include "RunMode.h"
+
+void ShowDesktopNotFound() {
+    const std::string text = FormatFirst(
+        LangPick("Desktop nicht gefunden!\r\nFehlercode: %s", "Desktop not found!\r\nError code: %s"),
+        LocateErrorText);
+    AppMessageBox(OwnerWindow, text, ErrorCaption(), MB_ICONHAND, false);
+}
+
+void ShowDesktopNotResponding() {
+    AppMessageBox(OwnerWindow,
+                  LangPick("Der Desktop antwortet nicht!\r\nDie Aktion wurde abgebrochen.",
+                           "The desktop does not respond!\r\nThe action was cancelled."),
+                  ErrorCaption(), MB_ICONHAND, false);
+}
+
+void ShowUndoFailed(const std::string& path) {
+    AppMessageBox(OwnerWindow,
+                  LangPick("Das vorherige Layout konnte nicht wiederhergestellt werden.\rEs bleibt als "
+                           "Backup erhalten:\r\r",
+                           "The previous layout could not be put back.\rIt is kept as a backup:\r\r") +
+                      path,
+                  ErrorCaption(), MB_ICONHAND, false);
+}
+
+void ShowLayoutReadError(int32_t code, const std::string& path) {
+    std::string kind;
+    if (code >= 1 && code <= 3) {
+        kind = LangPick("Dateistruktur", "Corrupt file");
+    } else if (code == 4) {
+        kind = LangPick("E/A-Fehler", "I/O error");
+    }
+    // The path is put in as it is: a "%s" in a file name must not receive the code.
+    const std::string body = LangPick("Fehler beim \326ffnen der Datei\r\r", "Error opening\r\r") + path +
+                             "\r\r" +
+                             FormatFirst(LangPick("Fehlercode %s", "Error code %s"), std::to_string(code));
+    AppMessageBox(OwnerWindow, kind + ": " + body, ErrorCaption(), MB_ICONHAND, false);
+}
+
+void ShowWriteError(const std::string& path) {
+    AppMessageBox(OwnerWindow, LangPick("E/A-Fehler beim Sichern in:\r\r", "I/O error saving to:\r\r") + path,
+                  ErrorCaption(), MB_ICONHAND, false);
+}
+
+bool BackupFailedQuery(int verbIndex) {
+    if (SavingAtLogoff) {
+        return true;
+    }
+    const std::string verb =
+        verbIndex == BackupFailedRestore ? LangPick("restaurieren", "Restore") : LangPick("sichern", "Save");
+    const std::string text =
+        FormatFirst(LangPick("Das Anlegen eines Backups ist fehlgeschlagen!\r\rLayout trotzdem %s?",
+                             "Creating a backup failed!\r\r%s anyway?"),
+                    verb);
+    // In silent command-line mode the message box answers Yes without showing anything.
+    return AppMessageBox(OwnerWindow, text, ErrorCaption(), MB_YESNO | MB_ICONHAND, false) == IDYES;
+}

@@ -1,0 +1,38 @@
+#include "DataFolder.h"
+
+#include "ExitCodes.h"
+#include "Language.h"
+#include "MessageBox.h"
+#include "Paths.h"
+#include "PathText.h"
+#include "RunMode.h"
+#include "UserFolders.h"
+#include "WindowsVersion.h"
+
+std::string DataFolder;
+
+void ChooseDataFolder() {
+    DataFolder = PerUserDataFolder(OwnerWindow, IsWindows2000OrLater || IsWindowsMe);
+}
+
+bool DataFolderAvailable() {
+    if (!DataFolder.empty()) {
+        return true;
+    }
+    ExitCode = ExitDataFolderMissing;
+    AppMessageBox(OwnerWindow,
+                  LangPick("Der Ordner f\374r die Dateien von Kavrilon wurde nicht gefunden!\r"
+                           "Windows nennt keinen Ordner f\374r Anwendungsdaten.",
+                           "The folder for Kavrilon's files was not found!\r"
+                           "Windows names no application data folder."),
+                  ErrorCaption(), MB_ICONERROR, false);
+    return false;
+}
+
+void ChoosePortableDataFolder() {
+    DataFolder = ProgramFolder();
+}
+
+std::string OptionsFilePath() {
+    return DataFolder + "Options.ini";
+}

@@ -1,0 +1,25 @@
+#include "Language.h"
+
+#include "WindowsVersion.h"
+
+uint8_t LanguageIndex = LanguageEnglish;
+
+std::string LangText(int32_t id) {
+    return LangTextFor(id, LanguageIndex);
+}
+
+std::string LangPick(std::string_view german, std::string_view english) {
+    return PickLanguage(german, english, LanguageIndex);
+}
+
+std::string ApplyCaseMarks(std::string_view text, TCaseMode mode) {
+    return ApplyCaseMarksFor(text, mode, IsVistaFamily);
+}
+
+std::string TitleCaption(int32_t textId) {
+    return "Kavrilon - " + StripAccelerators(ApplyCaseMarks(LangText(textId), CaseUpper));
+}
+
+std::string ErrorCaption() {
+    return "Kavrilon - " + LangPick("Fehler", "Error");
+}

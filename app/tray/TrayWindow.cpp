@@ -1,0 +1,434 @@
+#include "TrayWindow.h"
+
+#include <string>
+
+#include "ActionProcedures.h"
+#include "Actions.h"
+#include "BackupArchive.h"
+#include "CallbackBarrier.h"
+#include "DataFolder.h"
+#include "KavrilonNames.h"
+#include "Language.h"
+#include "MessageBox.h"
+#include "OptionRules.h"
+#include "Options.h"
+#include "ResourceIds.h"
+#include "RunAction.h"
+#include "RunMode.h"
+#include "Splash.h"
+#include "WindowsVersion.h"
+
+HMENU TrayMenu = nullptr;
+HMENU BackupMenu = nullptr;
+bool TrayIconAdded = false;
+UINT TaskbarCreatedMessage = 0;
+NOTIFYICONDATAA TrayIconRecord = {};
+TInputDesktopCheck InputDesktopAvailable = OpenInputDesktopSucceeds;
+
+namespace {
+
+constexpr UINT_PTR InputDesktopTimer = 1;
+// The pause between the return of the input desktop and the automatic restore.
+constexpr UINT_PTR AutoRestoreDelayTimer = 2;
+constexpr UINT InputDesktopPollMs = 100;
+// The size of the first NOTIFYICONDATAA layout, which every Windows version takes.
+constexpr DWORD TrayIconRecordSize = 88;
+constexpr UINT TrayIconId = 1;
+constexpr int ArchiveItemPosition = 6;
+constexpr int DefaultAutoRestoreDelayMs = 200;
+
+// The menu resource "KvrMenu"; TrayMenu is its submenu 0.
+HMENU ResourceMenu = nullptr;
+
+// Work that arrived while an action ran, carried out once no action runs any more: several
+// requests of one kind collapse into one.
+bool AutoRestorePending = false;
+bool FirstRunPending = false;
+
+bool PrimaryExistsNow() {
+    return PrimaryExists(ResolutionKey());
+}
+
+void AutomaticRestore() {
+    RestoreAction(RestoreKindAutomatic, {});
+}
+
+void SaveFirstPrimary() {
+    SaveLayout(SaveKindPrimary);
+}
+
+void RunPendingWork() {
+    if (ActionRunning()) {
+        return;
+    }
+    if (FirstRunPending) {
+        FirstRunPending = false;
+        PostMessageA(TrayWindow, TrayFirstRunMessage, 0, 0);
+    }
+    if (AutoRestorePending) {
+        AutoRestorePending = false;
+        RequestAutoRestore();
+    }
+}
+
+// Runs a user action under the action mutex, then what was deferred meanwhile.
+void RunTrayAction(TAction action) {
+    RunAction(action);
+    RunPendingWork();
+}
+
+void RunAutomaticRestore() {
+    if (ActionRunning()) {
+        AutoRestorePending = true;
+        return;
+    }
+    // A deferred request may find another resolution than the one it was made for.
+    if (PrimaryExistsNow()) {
+        RunDirectAction(AutomaticRestore);
+    }
+    RunPendingWork();
+}
+
+std::string MenuText(int32_t id) {
+    return ApplyCaseMarks(LangText(id), CaseAuto);
+}
+
+void BuildBackupMenu() {
+    for (int count = GetMenuItemCount(BackupMenu); count > 0; --count) {
+        DeleteMenu(BackupMenu, 0, MF_BYPOSITION);
+    }
+    EnumerateBackups(ResolutionKey(), true);
+    if (BackupIds.empty()) {
+        AppendMenuA(BackupMenu, MF_STRING | MF_DISABLED, 0,
+                    LangPick("Kein Backup vorhanden", "No backup available").c_str());
+        return;
+    }
+    for (size_t n = 0; n < BackupIds.size(); ++n) {
+        AppendMenuA(BackupMenu, MF_STRING, BackupCommandBase + n, BackupLabel(BackupIds[n]).c_str());
+    }
+    AppendMenuA(BackupMenu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(BackupMenu, MF_STRING, CommandDeleteBackups, MenuText(CommandDeleteBackups).c_str());
+}
+
+void UpdateTrayMenuStates() {
+    EnableMenuItem(TrayMenu, CommandSavePrimary, MF_BYCOMMAND | (PortableMode ? MF_GRAYED : MF_ENABLED));
+    const bool canRestore = !PortableMode && PrimaryExistsNow();
+    EnableMenuItem(TrayMenu, CommandRestorePrimary, MF_BYCOMMAND | (canRestore ? MF_ENABLED : MF_GRAYED));
+}
+
+void OpenTrayMenu() {
+    SetForegroundWindow(TrayWindow);
+    if (ModalDepth != 0) {
+        return;
+    }
+    PrepareTrayMenu();
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    SetForegroundWindow(TrayWindow);
+    TrackPopupMenu(TrayMenu, TPM_RIGHTALIGN, cursor.x, cursor.y, 0, TrayWindow, nullptr);
+    // Lets the menu close correctly when the user clicks elsewhere.
+    PostMessageA(TrayWindow, WM_NULL, 0, 0);
+    ReleaseBackupMenu();
+}
+
+void RunTrayCommand(UINT id) {
+    // A layout action is never started inside another one; the menu is held off meanwhile anyway.
+    const bool actionCommand = id != CommandAbout && id != CommandExit;
+    if (actionCommand && ActionRunning()) {
+        return;
+    }
+    switch (id) {
+    case CommandSavePrimary:
+        RunTrayAction(SavePrimaryAction);
+        return;
+    case CommandRestorePrimary:
+        SelectedBackupId.clear();
+        RunTrayAction(RestorePrimaryUnlessPortable);
+        return;
+    case CommandOptions:
+        OptionsFromCommandLine = false;
+        RunTrayAction(ShowOptionsDialog);
+        return;
+    case CommandAbout:
+        AboutOwner = TrayWindow;
+        ShowAbout();
+        return;
+    case CommandExit:
+        SendMessageA(TrayWindow, WM_CLOSE, 0, 0);
+        return;
+    case CommandDeleteBackups:
+        RunTrayAction(DeleteAllBackupsAction);
+        return;
+    case CommandSaveToFile:
+        RunTrayAction(SaveToFileAction);
+        return;
+    case CommandRestoreFromFile:
+        RunTrayAction(RestoreFromFileAction);
+        return;
+    default:
+        if (id >= BackupCommandBase && id <= BackupCommandLast && id - BackupCommandBase < BackupIds.size()) {
+            SelectedBackupId = BackupIds[id - BackupCommandBase];
+            RunAction(RestoreSelectedBackupAction);
+            // The id belongs to this restore only: no later restore of the instance, a deferred
+            // automatic one included, is taken for the restore of a backup.
+            SelectedBackupId.clear();
+            RunPendingWork();
+        }
+        return;
+    }
+}
+
+void SaveAtLogoff() {
+    // The session is ending: a save cannot wait for a running action, and must not run inside it.
+    if (AutoSave != 1 || PortableMode || ActionRunning() || !PrimaryDiffers()) {
+        return;
+    }
+    SavingAtLogoff = true;
+    RunTrayAction(SavePrimaryAction);
+    // The logoff may still be cancelled by another program; the instance then goes on as before.
+    SavingAtLogoff = false;
+}
+
+void InputDesktopTimerTick() {
+    if (!InputDesktopAvailable()) {
+        return;
+    }
+    KillTimer(TrayWindow, InputDesktopTimer);
+    // Waited for with a timer, so that the window keeps answering (a logoff included) meanwhile.
+    const UINT delay = ClampAutoRestoreDelay(GetPrivateProfileIntA(
+        OptionsSection, "DelayAutoRest", DefaultAutoRestoreDelayMs, OptionsFilePath().c_str()));
+    if (SetTimer(TrayWindow, AutoRestoreDelayTimer, delay, nullptr) == 0) {
+        RunAutomaticRestore();
+    }
+}
+
+LRESULT TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (TaskbarCreatedMessage != 0 && message == TaskbarCreatedMessage) {
+        AddTrayIcon();
+        return 0;
+    }
+    switch (message) {
+    case WM_CREATE:
+        TrayWindow = window;
+        TaskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
+        InitDefaults();
+        if (RestoreAtStart == 1 && PrimaryExistsNow()) {
+            RequestAutoRestore();
+        }
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    case WM_CLOSE:
+        DestroyWindow(window);
+        return 0;
+    case WM_QUERYENDSESSION:
+        SaveAtLogoff();
+        return 1;
+    case WM_SETTINGCHANGE:
+        if (wParam == SPI_SETWORKAREA && PrimaryExistsNow()) {
+            RequestAutoRestore();
+        }
+        return 0;
+    case WM_DISPLAYCHANGE:
+        if (RestoreAtChange == 1 && PrimaryExistsNow()) {
+            RequestAutoRestore();
+        }
+        return 0;
+    case WM_POWERBROADCAST:
+        if (wParam == PBT_APMRESUMESUSPEND && RestoreAtResume == 1 && PrimaryExistsNow()) {
+            RequestAutoRestore();
+        }
+        // Grants every request, a suspend request included.
+        return TRUE;
+    case WM_TIMER:
+        if (wParam == InputDesktopTimer) {
+            InputDesktopTimerTick();
+        } else if (wParam == AutoRestoreDelayTimer) {
+            KillTimer(window, AutoRestoreDelayTimer);
+            RunAutomaticRestore();
+        }
+        return 0;
+    case WM_INITMENUPOPUP:
+        if (reinterpret_cast<HMENU>(wParam) == BackupMenu && BackupMenu != nullptr) {
+            BuildBackupMenu();
+        } else if (reinterpret_cast<HMENU>(wParam) == TrayMenu) {
+            UpdateTrayMenuStates();
+        }
+        return 0;
+    case WM_COMMAND:
+        RunTrayCommand(LOWORD(wParam));
+        return 0;
+    case TrayCallbackMessage:
+        if (LOWORD(lParam) == WM_LBUTTONUP || LOWORD(lParam) == WM_RBUTTONUP) {
+            OpenTrayMenu();
+        }
+        return 0;
+    case TrayFirstRunMessage:
+        FirstRunQuestion();
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+// The procedure of the class "Kavrilon": the splash and about windows are the popups of the class.
+LRESULT CALLBACK KavrilonWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return CallbackBarrier<LRESULT>(0, [&] {
+        if ((GetWindowLongA(window, GWL_STYLE) & WS_POPUP) != 0) {
+            return SplashWindowProc(window, message, wParam, lParam);
+        }
+        return TrayWindowProc(window, message, wParam, lParam);
+    });
+}
+
+} // namespace
+
+bool OpenInputDesktopSucceeds() {
+    const HDESK desktop = OpenInputDesktop(0, FALSE, 0);
+    if (desktop == nullptr) {
+        return false;
+    }
+    CloseDesktop(desktop);
+    return true;
+}
+
+void RegisterTrayWindowClass() {
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = KavrilonWindowProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hIcon = static_cast<HICON>(
+        LoadImageA(windowClass.hInstance, MAKEINTRESOURCEA(IconMain), IMAGE_ICON, 32, 32, LR_SHARED));
+    windowClass.lpszClassName = TrayWindowClassName;
+    RegisterClassA(&windowClass);
+}
+
+void AddTrayIcon() {
+    if (Shell_NotifyIconA(NIM_ADD, &TrayIconRecord)) {
+        TrayIconAdded = true;
+    }
+}
+
+void RequestAutoRestore() {
+    if (ActionRunning()) {
+        AutoRestorePending = true;
+        return;
+    }
+    if (!IsWindows2000OrLater || InputDesktopAvailable()) {
+        RunAutomaticRestore();
+        return;
+    }
+    // Locked workstation or another desktop: WM_TIMER finishes the work once it is available.
+    SetTimer(TrayWindow, InputDesktopTimer, InputDesktopPollMs, nullptr);
+}
+
+void FirstRunQuestion() {
+    if (ActionRunning()) {
+        FirstRunPending = true;
+        return;
+    }
+    const std::string caption = "Kavrilon - " + StripAccelerators(ApplyCaseMarks(LangText(4000), CaseUpper));
+    const std::string text = FormatFirst(
+        LangPick("Es gibt noch kein Hauptlayout f\374r die Aufl\366sung %s. Soll dieses Icon-Layout "
+                 "als Hauptlayout gesichert werden?",
+                 "There is no primary layout for %s yet. Do you want to this icon layout to be saved "
+                 "as primary layout?"),
+        ResolutionKey());
+    if (AppMessageBox(OwnerWindow, text, caption, MB_YESNO | MB_ICONQUESTION, true) == IDYES) {
+        RunDirectAction(SaveFirstPrimary);
+    }
+    RunPendingWork();
+}
+
+void PrepareTrayMenu() {
+    ReadOptions();
+    BackupMenu = CreatePopupMenu();
+    ModifyMenuA(TrayMenu, ArchiveItemPosition, MF_BYPOSITION | MF_POPUP | (PortableMode ? MF_GRAYED : 0),
+                reinterpret_cast<UINT_PTR>(BackupMenu), MenuText(CommandBackupArchive).c_str());
+    for (UINT id = CommandSavePrimary; id <= CommandRestoreFromFile; ++id) {
+        // Only plain items: not the archive popup, nor ids that no item carries.
+        MENUITEMINFOA info = {};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_SUBMENU | MIIM_ID;
+        if (!GetMenuItemInfoA(TrayMenu, id, FALSE, &info) || info.hSubMenu != nullptr) {
+            continue;
+        }
+        ModifyMenuA(TrayMenu, id, MF_BYCOMMAND | MF_STRING, id, MenuText(static_cast<int32_t>(id)).c_str());
+    }
+}
+
+void ReleaseBackupMenu() {
+    if (BackupMenu == nullptr) {
+        return;
+    }
+    // The archive item gives up the submenu before it is destroyed, so that the tray menu never
+    // refers to a destroyed menu whose handle a later menu may receive.
+    RemoveMenu(TrayMenu, ArchiveItemPosition, MF_BYPOSITION);
+    InsertMenuA(TrayMenu, ArchiveItemPosition, MF_BYPOSITION | MF_STRING, CommandBackupArchive,
+                MenuText(CommandBackupArchive).c_str());
+    DestroyMenu(BackupMenu);
+    BackupMenu = nullptr;
+}
+
+bool CreateTrayWindow() {
+    const HINSTANCE instance = GetModuleHandleA(nullptr);
+    ResourceMenu = LoadMenuA(instance, "KvrMenu");
+    TrayMenu = GetSubMenu(ResourceMenu, 0);
+    CreateWindowExA(0, TrayWindowClassName, TrayWindowTitle, 0, 0, 0, 0, 0, nullptr, nullptr, instance,
+                    nullptr);
+    if (TrayWindow == nullptr || !IsWindow(TrayWindow)) {
+        TrayWindow = nullptr;
+        ReleaseTrayResources();
+        return false;
+    }
+    OwnerWindow = TrayWindow;
+
+    TrayIconRecord = {};
+    TrayIconRecord.cbSize = TrayIconRecordSize;
+    TrayIconRecord.hWnd = TrayWindow;
+    TrayIconRecord.uID = TrayIconId;
+    TrayIconRecord.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    TrayIconRecord.uCallbackMessage = TrayCallbackMessage;
+    TrayIconRecord.hIcon =
+        static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IconTray), IMAGE_ICON, 16, 16, LR_SHARED));
+    lstrcpynA(TrayIconRecord.szTip, "Kavrilon", sizeof TrayIconRecord.szTip);
+    return true;
+}
+
+void ReleaseTrayResources() {
+    if (TrayIconAdded) {
+        Shell_NotifyIconA(NIM_DELETE, &TrayIconRecord);
+    }
+    ReleaseBackupMenu();
+    // Destroying the resource menu destroys TrayMenu, its submenu, with it: destroying that first
+    // would leave the resource menu holding a dead handle to destroy a second time.
+    if (ResourceMenu != nullptr) {
+        DestroyMenu(ResourceMenu);
+        ResourceMenu = nullptr;
+    }
+    TrayMenu = nullptr;
+}
+
+int RunTrayInstance() {
+    if (!CreateTrayWindow()) {
+        return 0;
+    }
+    if (NoSplash == 0 && !SplashSuppressed) {
+        if (ShowSplash(TrayWindow) != nullptr) {
+            ShowWindow(SplashWindow, SW_SHOWNORMAL);
+            SplashTimer = SetTimer(nullptr, 0, SplashDurationMs, SplashTimerProc);
+        }
+    }
+    AddTrayIcon();
+    if ((NoSplash == 1 || SplashSuppressed) && !PrimaryExistsNow()) {
+        FirstRunQuestion();
+    }
+
+    MSG message = {};
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    ReleaseTrayResources();
+    return static_cast<int>(message.wParam);
+}
