@@ -10,6 +10,7 @@
 #include "BackupRules.h"
 #include "BackupStore.h"
 #include "CallbackBarrier.h"
+#include "CommandTable.h"
 #include "FileSystem.h"
 #include "KavrilonNames.h"
 #include "LanguageRules.h"
@@ -65,20 +66,17 @@ TMenuContext MenuContext(const THandlerState& state) {
     return context;
 }
 
-// Command offsets: 0 to 5 are the fixed commands, 6 to 15 the backups of the archive.
-constexpr UINT DeleteAllBackupsOffset = 5;
-constexpr UINT FirstBackupOffset = 6;
-constexpr UINT CommandOffsetLimit = 16;
-
-// The main program's verb for each fixed command offset.
-constexpr const char* VerbTable[6] = {"/s", "/sfx", "/r", "/rfx", "/o", "/x"};
+// Command offsets, from the table of commands: the fixed commands below the backups of the archive.
+constexpr UINT DeleteAllBackupsOffset = CommandRecord(TCommand::DeleteBackups).ShellExtOffset;
+constexpr UINT FirstBackupOffset = CommandRecord(TCommand::RestoreBackup).ShellExtOffset;
+constexpr UINT CommandOffsetLimit = ShellExtOffsetLimit();
 
 enum TRowKind { RowCommand, RowSeparator, RowArchive };
 
 // The submenu, position by position.
 struct TMenuRow {
     TRowKind Kind;
-    UINT Offset;
+    TCommand Command; // the command of a RowCommand, the archive's for RowArchive; unused otherwise
     const char* German;
     const char* English;
     bool CaseMarks;            // the text passes the "#" marks in Auto mode
@@ -86,15 +84,17 @@ struct TMenuRow {
 };
 
 constexpr TMenuRow MenuRows[] = {
-    {RowCommand, 0, "Hauptlayout &sichern", "&Save Primary #layout", true, false},
-    {RowCommand, 2, "Hauptlayout &restaurieren", "&Restore Primary #layout", true, true},
-    {RowSeparator, 0, nullptr, nullptr, false, false},
-    {RowCommand, 1, "&In Datei sichern...", "Save &to #file...", true, false},
-    {RowCommand, 3, "&Aus Datei restaurieren...", "Restore &from #file...", true, false},
-    {RowSeparator, 0, nullptr, nullptr, false, false},
-    {RowArchive, 0, "&Backuparchiv", "&Backup #archive", true, false},
-    {RowSeparator, 0, nullptr, nullptr, false, false},
-    {RowCommand, 4, "&Optionen", "&Options", false, false},
+    {RowCommand, TCommand::SavePrimary, "Hauptlayout &sichern", "&Save Primary #layout", true, false},
+    {RowCommand, TCommand::RestorePrimary, "Hauptlayout &restaurieren", "&Restore Primary #layout", true,
+     true},
+    {RowSeparator, TCommand::SavePrimary, nullptr, nullptr, false, false},
+    {RowCommand, TCommand::SaveToFile, "&In Datei sichern...", "Save &to #file...", true, false},
+    {RowCommand, TCommand::RestoreFromFile, "&Aus Datei restaurieren...", "Restore &from #file...", true,
+     false},
+    {RowSeparator, TCommand::SavePrimary, nullptr, nullptr, false, false},
+    {RowArchive, TCommand::RestoreBackup, "&Backuparchiv", "&Backup #archive", true, false},
+    {RowSeparator, TCommand::SavePrimary, nullptr, nullptr, false, false},
+    {RowCommand, TCommand::Options, "&Optionen", "&Options", false, false},
 };
 
 const char* const ForbiddenForegroundClasses[] = {"ExploreWClass", "CabinetWClass", "#32770"};
@@ -197,7 +197,7 @@ TUniqueMenu BuildSubmenu(const TMenuContext& context, UINT idCmdFirst, size_t ba
         } else {
             const UINT grayed = row.GrayedWithoutPrimary && primaryMissing ? MF_GRAYED : 0;
             inserted = InsertMenuA(submenu.get(), position, MF_BYPOSITION | MF_STRING | grayed,
-                                   idCmdFirst + row.Offset,
+                                   idCmdFirst + CommandRecord(row.Command).ShellExtOffset,
                                    MenuText(context, row.German, row.English, row.CaseMarks).c_str());
         }
         if (!inserted) {
@@ -268,8 +268,14 @@ TInvocation PrepareInvocation(HWND owner, UINT offset, const std::string& backup
     // A window handle's low 32 bits are all that identify it, in 32-bit and 64-bit processes alike.
     const auto handle = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(owner));
     invocation.Parameters = "/h " + std::to_string(handle) + " /dlg ";
-    if (offset < FirstBackupOffset) {
-        invocation.Parameters += VerbTable[offset];
+    const TCommandRecord* command = CommandOfShellExtOffset(offset);
+    if (command == nullptr) {
+        invocation.Refused = true;
+        return invocation;
+    }
+    // The main program's verb of the command.
+    invocation.Parameters += command->Verb;
+    if (command->Command != TCommand::RestoreBackup) {
         return invocation;
     }
     // The backup the user saw and chose, not whichever now holds its place in the archive.
@@ -279,7 +285,7 @@ TInvocation PrepareInvocation(HWND owner, UINT offset, const std::string& backup
         invocation.Refused = true;
         return invocation;
     }
-    invocation.Parameters += "/rb " + backupId;
+    invocation.Parameters += " " + backupId;
     return invocation;
 }
 

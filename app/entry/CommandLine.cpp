@@ -14,8 +14,8 @@
 namespace {
 
 void Perform(const TVerbCall& call) {
-    switch (call.Verb) {
-    case TVerb::Handle: {
+    switch (call.Command) {
+    case TCommand::OwnerWindow: {
         // A handle that does not convert leaves the owner window as it was.
         int64_t handle = 0;
         if (TryParseInt64(call.Argument, handle)) {
@@ -23,41 +23,45 @@ void Perform(const TVerbCall& call) {
         }
         break;
     }
-    case TVerb::RestorePrimary:
+    case TCommand::RestorePrimary:
         SelectedBackupId.clear();
         RunAction(RestorePrimaryUnlessPortable);
         break;
-    case TVerb::SavePrimary:
+    case TCommand::SavePrimary:
         RunAction(SavePrimaryAction);
         break;
-    case TVerb::RestoreFile:
+    case TCommand::RestoreFromNamedFile:
         CommandLineFile = call.Argument;
         RunAction(RestoreFromFileAction);
         break;
-    case TVerb::SaveFile:
+    case TCommand::SaveToNamedFile:
         CommandLineFile = call.Argument;
         RunAction(SaveToFileAction);
         break;
-    case TVerb::RestoreFileAsk:
+    case TCommand::RestoreFromFile:
         RunAction(RestoreFromFileAction);
         break;
-    case TVerb::SaveFileAsk:
+    case TCommand::SaveToFile:
         RunAction(SaveToFileAction);
         break;
-    case TVerb::Options:
+    case TCommand::Options:
         OptionsFromCommandLine = true;
         RunAction(ShowOptionsDialog);
         break;
-    case TVerb::DeleteBackups:
+    case TCommand::DeleteBackups:
         MessagesAllowed = true;
         RunAction(DeleteAllBackupsAction);
         break;
-    case TVerb::RestoreBackup:
+    case TCommand::RestoreBackup:
         SelectedBackupId = call.Argument;
         if (IsValidBackupId(SelectedBackupId)) {
             RunAction(RestoreSelectedBackupAction);
         }
         break;
+    case TCommand::BackupArchive:
+    case TCommand::About:
+    case TCommand::Exit:
+        break; // items of the tray menu only: no verb names them
     }
 }
 

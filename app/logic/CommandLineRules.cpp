@@ -1,25 +1,5 @@
 #include "CommandLineRules.h"
 
-namespace {
-
-struct TVerbName {
-    std::string_view Name;
-    TVerb Verb;
-    bool ConsumesNext;
-};
-
-// In the order in which they are tested; the first match wins.
-constexpr TVerbName VerbTable[] = {
-    {"H", TVerb::Handle, true},          {"RP", TVerb::RestorePrimary, false},
-    {"R", TVerb::RestorePrimary, false}, {"SP", TVerb::SavePrimary, false},
-    {"S", TVerb::SavePrimary, false},    {"RF", TVerb::RestoreFile, true},
-    {"SF", TVerb::SaveFile, true},       {"RFX", TVerb::RestoreFileAsk, false},
-    {"SFX", TVerb::SaveFileAsk, false},  {"O", TVerb::Options, false},
-    {"X", TVerb::DeleteBackups, false},  {"RB", TVerb::RestoreBackup, true},
-};
-
-} // namespace
-
 std::string NormalizeArgument(std::string_view raw) {
     std::string result(raw);
     for (char& c : result) {
@@ -58,37 +38,46 @@ std::vector<TCommandArgument> MakeCommandArguments(const std::vector<std::string
     return arguments;
 }
 
+namespace {
+
+// The command whose verb a normalised argument is, compared as a whole; nullptr for none.
+const TCommandRecord* CommandOfVerb(const std::string& word) {
+    for (const TCommandRecord& record : CommandTable) {
+        for (std::string_view spelling : {record.Verb, record.OtherVerb}) {
+            if (!spelling.empty() && NormalizeArgument(spelling) == word) {
+                return &record;
+            }
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
 std::vector<TVerbCall> WalkVerbs(const std::vector<TCommandArgument>& arguments) {
     std::vector<TVerbCall> calls;
     for (size_t index = 0; index < arguments.size(); ++index) {
-        const std::string& word = arguments[index].Normalized;
-        const TVerbName* match = nullptr;
-        for (const TVerbName& entry : VerbTable) {
-            if (word == entry.Name) {
-                match = &entry;
-                break;
-            }
-        }
+        const TCommandRecord* match = CommandOfVerb(arguments[index].Normalized);
         if (match == nullptr) {
             continue;
         }
-        if (!match->ConsumesNext) {
-            calls.push_back({match->Verb, {}});
+        if (match->Argument == TVerbArgument::None) {
+            calls.push_back({match->Command, {}});
             continue;
         }
         const bool hasNext = index + 1 < arguments.size();
         if (!hasNext) {
             // H without a handle does nothing; RF and SF go on with an empty file name (the file
             // dialog asks), RB with an empty id (nothing is restored).
-            if (match->Verb != TVerb::Handle) {
-                calls.push_back({match->Verb, {}});
+            if (match->Argument != TVerbArgument::Required) {
+                calls.push_back({match->Command, {}});
             }
             continue;
         }
         ++index;
         const TCommandArgument& next = arguments[index];
-        const bool takenAsTyped = match->Verb == TVerb::RestoreFile || match->Verb == TVerb::SaveFile;
-        calls.push_back({match->Verb, takenAsTyped ? next.Raw : next.Normalized});
+        calls.push_back(
+            {match->Command, match->Argument == TVerbArgument::AsTyped ? next.Raw : next.Normalized});
     }
     return calls;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "BackupRules.h"
+#include "CommandTable.h"
 
 // Upper-cases "a".."z" (nothing else) and then removes one leading "-", "/" or "\".
 std::string NormalizeArgument(std::string_view raw);
@@ -23,23 +24,11 @@ struct TCommandArgument {
 
 std::vector<TCommandArgument> MakeCommandArguments(const std::vector<std::string>& raw);
 
-enum class TVerb {
-    Handle,         // H: owner window handle (next argument)
-    RestorePrimary, // R, RP
-    SavePrimary,    // S, SP
-    RestoreFile,    // RF: restore from the next argument, taken as typed
-    SaveFile,       // SF: save to the next argument, taken as typed
-    RestoreFileAsk, // RFX: restore from the file named before, or ask for one
-    SaveFileAsk,    // SFX: save to the file named before, or ask for one
-    Options,        // O
-    DeleteBackups,  // X
-    RestoreBackup,  // RB: the next argument is the backup id (normalised)
-};
-
+// A verb of the command line: the command it names (see CommandTable) and what it consumed.
 struct TVerbCall {
-    TVerb Verb;
-    // The consumed argument: raw for RF and SF, normalised for H and RB; empty when the verb was
-    // the last argument (H then yields no call at all).
+    TCommand Command;
+    // The consumed argument, as the command's TVerbArgument says; empty when the verb was the last
+    // argument (a verb whose argument is required then yields no call at all).
     std::string Argument;
 };
 

@@ -6,6 +6,7 @@
 #include "Actions.h"
 #include "BackupArchive.h"
 #include "CallbackBarrier.h"
+#include "CommandTable.h"
 #include "DataFolder.h"
 #include "KavrilonNames.h"
 #include "Language.h"
@@ -104,7 +105,8 @@ void BuildBackupMenu() {
         return;
     }
     for (size_t n = 0; n < BackupIds.size(); ++n) {
-        AppendMenuA(BackupMenu, MF_STRING, BackupCommandBase + n, BackupLabel(BackupIds[n]).c_str());
+        AppendMenuA(BackupMenu, MF_STRING, CommandRecord(TCommand::RestoreBackup).TrayId + n,
+                    BackupLabel(BackupIds[n]).c_str());
     }
     AppendMenuA(BackupMenu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(BackupMenu, MF_STRING, CommandDeleteBackups, MenuText(CommandDeleteBackups).c_str());
@@ -132,49 +134,61 @@ void OpenTrayMenu() {
 }
 
 void RunTrayCommand(UINT id) {
+    const TCommandRecord* record = CommandOfTrayId(id);
+    if (record == nullptr) {
+        return;
+    }
     // A layout action is never started inside another one; the menu is held off meanwhile anyway.
-    const bool actionCommand = id != CommandAbout && id != CommandExit;
+    const bool actionCommand = record->Command != TCommand::About && record->Command != TCommand::Exit;
     if (actionCommand && ActionRunning()) {
         return;
     }
-    switch (id) {
-    case CommandSavePrimary:
+    switch (record->Command) {
+    case TCommand::SavePrimary:
         RunTrayAction(SavePrimaryAction);
         return;
-    case CommandRestorePrimary:
+    case TCommand::RestorePrimary:
         SelectedBackupId.clear();
         RunTrayAction(RestorePrimaryUnlessPortable);
         return;
-    case CommandOptions:
+    case TCommand::Options:
         OptionsFromCommandLine = false;
         RunTrayAction(ShowOptionsDialog);
         return;
-    case CommandAbout:
+    case TCommand::About:
         AboutOwner = TrayWindow;
         ShowAbout();
         return;
-    case CommandExit:
+    case TCommand::Exit:
         SendMessageA(TrayWindow, WM_CLOSE, 0, 0);
         return;
-    case CommandDeleteBackups:
+    case TCommand::DeleteBackups:
         RunTrayAction(DeleteAllBackupsAction);
         return;
-    case CommandSaveToFile:
+    case TCommand::SaveToFile:
         RunTrayAction(SaveToFileAction);
         return;
-    case CommandRestoreFromFile:
+    case TCommand::RestoreFromFile:
         RunTrayAction(RestoreFromFileAction);
         return;
-    default:
-        if (id >= BackupCommandBase && id <= BackupCommandLast && id - BackupCommandBase < BackupIds.size()) {
-            SelectedBackupId = BackupIds[id - BackupCommandBase];
-            RunAction(RestoreSelectedBackupAction);
-            // The id belongs to this restore only: no later restore of the instance, a deferred
-            // automatic one included, is taken for the restore of a backup.
-            SelectedBackupId.clear();
-            RunPendingWork();
+    case TCommand::RestoreBackup: {
+        const size_t index = id - record->TrayId;
+        if (index >= BackupIds.size()) {
+            return;
         }
+        SelectedBackupId = BackupIds[index];
+        RunAction(RestoreSelectedBackupAction);
+        // The id belongs to this restore only: no later restore of the instance, a deferred
+        // automatic one included, is taken for the restore of a backup.
+        SelectedBackupId.clear();
+        RunPendingWork();
         return;
+    }
+    case TCommand::OwnerWindow:
+    case TCommand::SaveToNamedFile:
+    case TCommand::RestoreFromNamedFile:
+    case TCommand::BackupArchive:
+        return; // no item of the tray menu runs these
     }
 }
 
@@ -345,7 +359,11 @@ void PrepareTrayMenu() {
     BackupMenu = CreatePopupMenu();
     ModifyMenuA(TrayMenu, ArchiveItemPosition, MF_BYPOSITION | MF_POPUP | (PortableMode ? MF_GRAYED : 0),
                 reinterpret_cast<UINT_PTR>(BackupMenu), MenuText(CommandBackupArchive).c_str());
-    for (UINT id = CommandSavePrimary; id <= CommandRestoreFromFile; ++id) {
+    for (const TCommandRecord& record : CommandTable) {
+        if (record.TrayIdCount != 1) {
+            continue;
+        }
+        const UINT id = record.TrayId;
         // Only plain items: not the archive popup, nor ids that no item carries.
         MENUITEMINFOA info = {};
         info.cbSize = sizeof info;

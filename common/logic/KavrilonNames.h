@@ -65,7 +65,8 @@ inline constexpr const char* StartMenuShortcutName = "Kavrilon.lnk";
 inline constexpr unsigned TrayCallbackMessage = 0x500;
 inline constexpr unsigned TrayFirstRunMessage = 0x501;
 
-// Command ids of the tray menu; a backup of the archive submenu has BackupCommandBase + its index.
+// Command ids of the tray menu (the menu resource writes the same numbers); a backup of the archive
+// submenu has BackupCommandBase + its index. CommandTable.h says which command each id runs.
 inline constexpr unsigned CommandSavePrimary = 3000;
 inline constexpr unsigned CommandRestorePrimary = 3001;
 inline constexpr unsigned CommandOptions = 3002;

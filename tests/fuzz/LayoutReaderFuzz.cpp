@@ -40,7 +40,7 @@ void CheckCommandLine(std::string_view bytes) {
     Check(calls.size() <= arguments.size(), "more verbs than arguments");
     const std::string folder = BackupFolderPath("C:\\Data\\", "1280x1024");
     for (const TVerbCall& call : calls) {
-        if (call.Verb != TVerb::RestoreBackup || !IsValidBackupId(call.Argument)) {
+        if (call.Command != TCommand::RestoreBackup || !IsValidBackupId(call.Argument)) {
             continue;
         }
         const std::string path = BackupFilePath("C:\\Data\\", "1280x1024", call.Argument);

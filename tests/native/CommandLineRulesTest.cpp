@@ -6,13 +6,40 @@
 
 namespace {
 
+// The commands named here, not read from the table, so that a wrong verb in the table shows.
+const char* ShortName(TCommand command) {
+    switch (command) {
+    case TCommand::OwnerWindow:
+        return "H";
+    case TCommand::RestorePrimary:
+        return "R";
+    case TCommand::SavePrimary:
+        return "S";
+    case TCommand::RestoreFromNamedFile:
+        return "RF";
+    case TCommand::SaveToNamedFile:
+        return "SF";
+    case TCommand::RestoreFromFile:
+        return "RFX";
+    case TCommand::SaveToFile:
+        return "SFX";
+    case TCommand::Options:
+        return "O";
+    case TCommand::DeleteBackups:
+        return "X";
+    case TCommand::RestoreBackup:
+        return "RB";
+    default:
+        return "?";
+    }
+}
+
 std::string Describe(const std::vector<TVerbCall>& calls) {
-    static const char* names[] = {"H", "R", "S", "RF", "SF", "RFX", "SFX", "O", "X", "RB"};
     std::ostringstream text;
     for (const TVerbCall& call : calls) {
-        text << names[static_cast<int>(call.Verb)];
-        if (call.Verb == TVerb::Handle || call.Verb == TVerb::RestoreFile || call.Verb == TVerb::SaveFile ||
-            call.Verb == TVerb::RestoreBackup) {
+        text << ShortName(call.Command);
+        if (call.Command == TCommand::OwnerWindow || call.Command == TCommand::RestoreFromNamedFile ||
+            call.Command == TCommand::SaveToNamedFile || call.Command == TCommand::RestoreBackup) {
             text << "(" << call.Argument << ")";
         }
         text << ";";
