@@ -18,7 +18,7 @@
 #include "DialogDriver.h"
 #include "KavrilonNames.h"
 #include "LayoutScenario.h"
-#include "RegistryInspection.h"
+#include "RegistryReadback.h"
 #include "ResourceIds.h"
 #include "TestEnvironment.h"
 #include "TrayInstance.h"

@@ -11,7 +11,7 @@
 
 #include "KavrilonNames.h"
 #include "ProcessRunner.h"
-#include "RegistryInspection.h"
+#include "RegistryReadback.h"
 #include "TestEnvironment.h"
 
 namespace {

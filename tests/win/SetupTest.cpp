@@ -18,7 +18,7 @@
 #include "ProcessRunner.h"
 #include "ResourceIds.h"
 #include "SetupDriver.h"
-#include "RegistryInspection.h"
+#include "RegistryReadback.h"
 #include "TestEnvironment.h"
 #include "TrayInstance.h"
 

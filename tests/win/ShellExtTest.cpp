@@ -15,7 +15,7 @@
 #include "DialogDriver.h"
 #include "KavrilonNames.h"
 #include "LayoutScenario.h"
-#include "RegistryInspection.h"
+#include "RegistryReadback.h"
 #include "ShellPlayer.h"
 #include "TestEnvironment.h"
 

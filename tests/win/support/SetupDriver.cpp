@@ -10,7 +10,7 @@
 #include "KavrilonNames.h"
 #include "KavrilonVersion.h"
 #include "ProcessRunner.h"
-#include "RegistryInspection.h"
+#include "RegistryReadback.h"
 #include "TestEnvironment.h"
 
 namespace {

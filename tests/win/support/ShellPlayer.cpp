@@ -1,7 +1,7 @@
 #include "ShellPlayer.h"
 
 #include "KavrilonNames.h"
-#include "RegistryInspection.h"
+#include "RegistryReadback.h"
 #include "TestEnvironment.h"
 
 std::vector<TPlayer> PlayersOfThisPrefix() {

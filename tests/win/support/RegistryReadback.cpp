@@ -1,4 +1,4 @@
-#include "RegistryInspection.h"
+#include "RegistryReadback.h"
 
 #include <sstream>
 #include <vector>
