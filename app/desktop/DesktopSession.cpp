@@ -51,8 +51,8 @@ void CloseDesktopSession(TDesktopSession& session) {
     }
     if (session.AutoArrangeSwitchedOff) {
         // A shell that does not answer gets the command queued for when it answers again.
-        if (!SendViewCommand(AutoArrangeCommand)) {
-            PostMessageA(ProgmanWindow, WM_COMMAND, AutoArrangeCommand, 0);
+        if (!SendViewCommand(RunningWindows.AutoArrangeCommand)) {
+            PostMessageA(ProgmanWindow, WM_COMMAND, RunningWindows.AutoArrangeCommand, 0);
         }
         session.AutoArrangeSwitchedOff = false;
     }
@@ -68,7 +68,7 @@ TDesktopStatus ReadDesktop(TDesktopSession& session, TDesktopCapture& capture, b
     capture.Grid = (DesktopExtendedStyle() & LVS_EX_SNAPTOGRID) != 0;
     capture.AutoArrange = (DesktopWindowStyle() & LVS_AUTOARRANGE) != 0;
     if (autoArrangeOff && capture.AutoArrange) {
-        session.AutoArrangeSwitchedOff = SendViewCommand(AutoArrangeCommand);
+        session.AutoArrangeSwitchedOff = SendViewCommand(RunningWindows.AutoArrangeCommand);
     }
     capture.Origin = GetVirtualScreenRect();
     if (AfterMessages(session) != TDesktopStatus::Ready) {
@@ -93,7 +93,7 @@ TDesktopStatus ReadDesktop(TDesktopSession& session, TDesktopCapture& capture, b
 TDesktopStatus RestoreAutoArrange(TDesktopSession& session) {
     if (session.AutoArrangeSwitchedOff) {
         session.AutoArrangeSwitchedOff = false;
-        return SendDesktopCommand(session, AutoArrangeCommand);
+        return SendDesktopCommand(session, RunningWindows.AutoArrangeCommand);
     }
     return session.Status;
 }

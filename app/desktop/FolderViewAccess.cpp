@@ -99,7 +99,7 @@ bool DisplayName(IShellFolder* folder, PCUITEMID_CHILD item, std::string& captio
 // messages out of its bookkeeping (Windows 10 1809 and later do). Before that the messages work and
 // stick, and asking the shell windows for the desktop costs more than the whole reading.
 bool ShellNeedsFolderView() {
-    if (!IsNTPlatform) {
+    if (!RunningWindows.IsNTPlatform) {
         return false;
     }
     const TSystemVersion version = ReadSystemVersion();

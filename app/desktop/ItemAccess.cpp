@@ -58,7 +58,7 @@ uint32_t SharedBufferAddress() {
 
 void AllocSharedBuffer() {
     SharedBuffer = nullptr;
-    if (IsNTPlatform) {
+    if (RunningWindows.IsNTPlatform) {
         const auto allocate = LoadedFunction<TVirtualAllocEx>("kernel32.dll", "VirtualAllocEx");
         if (allocate != nullptr) {
             SharedBuffer = allocate(ShellProcess, nullptr, SharedBufferSize, MEM_COMMIT, PAGE_READWRITE);
@@ -89,7 +89,7 @@ void FreeSharedBuffer() {
         SharedMapping = nullptr;
         return;
     }
-    if (IsNTPlatform) {
+    if (RunningWindows.IsNTPlatform) {
         const auto release = LoadedFunction<TVirtualFreeEx>("kernel32.dll", "VirtualFreeEx");
         if (release != nullptr) {
             release(ShellProcess, SharedBuffer, 0, MEM_RELEASE);
@@ -106,7 +106,7 @@ bool ReadIconItem(int32_t index, TItemProp& item) {
     if (SharedBuffer == nullptr) {
         return false;
     }
-    const TRecordKind kind = RecordKindFor(IsNTPlatform, ShellIs64Bit);
+    const TRecordKind kind = RecordKindFor(RunningWindows.IsNTPlatform, ShellIs64Bit);
     const TRecordLayout layout = RecordLayoutOf(kind);
     uint8_t record[SharedBufferSize];
     BuildItemRecord(kind, SharedBufferAddress(), record);

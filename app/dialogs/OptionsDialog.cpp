@@ -174,7 +174,7 @@ void InitDialog(HWND dialog) {
         EnableWindow(GetDlgItem(dialog, IdcShellExt), FALSE);
         EnableWindow(GetDlgItem(dialog, IdcRemoveTraces), FALSE);
     }
-    if (IsVistaFamily && !ShellExtPerUserCopy()) {
+    if (RunningWindows.IsVistaFamily && !ShellExtPerUserCopy()) {
         // Both buttons start the elevated registration utility; a per-user copy elevates nothing.
         if (ShellExtUsableByShell()) {
             SendDlgItemMessageA(dialog, IdcShellExt, ButtonSetShield, 0, 1);
@@ -191,7 +191,7 @@ void InitDialog(HWND dialog) {
     if (!ShellExtUsableByShell()) {
         EnableWindow(GetDlgItem(dialog, IdcShellExt), FALSE);
     }
-    if (!IsVistaFamily) {
+    if (!RunningWindows.IsVistaFamily) {
         EnableWindow(GetDlgItem(dialog, IdcIconSize), FALSE);
     }
     if (!OptionsFromCommandLine) {
@@ -334,8 +334,9 @@ void ShowOptionsDialog() {
     const size_t size = SizeofResource(instance, found);
     size_t start = 0;
     // DWORD-aligned storage: the control records must keep their alignment.
-    std::vector<uint8_t> block = IsVistaFamily ? std::vector<uint8_t>(resource, resource + size)
-                                               : TemplateWithTahoma(resource, size, start);
+    std::vector<uint8_t> block = RunningWindows.IsVistaFamily
+                                     ? std::vector<uint8_t>(resource, resource + size)
+                                     : TemplateWithTahoma(resource, size, start);
     std::vector<DWORD> aligned((block.size() + 3) / 4, 0);
     std::memcpy(aligned.data(), block.data(), block.size());
     const auto* dialogTemplate =

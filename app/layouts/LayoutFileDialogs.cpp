@@ -170,7 +170,7 @@ std::string RunClassicDialog() {
     std::vector<char> file(FileBufferSize, '\0');
 
     OPENFILENAMEA dialog = {};
-    dialog.lStructSize = OpenFileNameSize;
+    dialog.lStructSize = RunningWindows.OpenFileNameSize;
     dialog.hwndOwner = OwnerWindow;
     dialog.lpstrFilter = filter.c_str(); // the string's own terminator ends the list
     dialog.lpstrFile = file.data();
@@ -193,7 +193,7 @@ std::string LayoutFileDialog(bool saving) {
     ++ModalDepth;
     TScopeExit lowerDepth([] { --ModalDepth; });
     FileDialogIsSave = saving;
-    return IsVistaFamily ? RunItemDialog() : RunClassicDialog();
+    return RunningWindows.IsVistaFamily ? RunItemDialog() : RunClassicDialog();
 }
 
 } // namespace

@@ -32,7 +32,7 @@ std::string ChooseRestoreFile() {
 }
 
 bool ChangesIconSize() {
-    return IsVistaFamily && IconSize >= 1 && IconSize <= 3;
+    return RunningWindows.IsVistaFamily && IconSize >= 1 && IconSize <= 3;
 }
 
 // What became of a restore, for the caller to report once the desktop session is closed.
@@ -48,10 +48,10 @@ struct TRestoreOutcome {
 TDesktopStatus ApplyLayout(TDesktopSession& session, const TDesktopCapture& capture,
                            const TLayoutContent& layout) {
     if (capture.Grid) {
-        SendDesktopCommand(session, AlignToGridCommand);
+        SendDesktopCommand(session, RunningWindows.AlignToGridCommand);
     }
     if (capture.AutoArrange) {
-        SendDesktopCommand(session, AutoArrangeCommand);
+        SendDesktopCommand(session, RunningWindows.AutoArrangeCommand);
     }
     if (ChangesIconSize()) {
         SendDesktopCommand(session, IconSizeCommands[IconSize]);
@@ -68,8 +68,8 @@ TDesktopStatus ApplyLayout(TDesktopSession& session, const TDesktopCapture& capt
     // moved icons since: every listed icon is placed.
     MoveDesktopIcons(session,
                      PlanRestoreMoves(capture, layout.Entries, ChangesIconSize() || capture.AutoArrange));
-    if (IsXPOrLater && layout.Grid) {
-        SendDesktopCommand(session, AlignToGridCommand);
+    if (RunningWindows.IsXPOrLater && layout.Grid) {
+        SendDesktopCommand(session, RunningWindows.AlignToGridCommand);
     }
     return session.Status;
 }
@@ -133,7 +133,7 @@ void UndoRestore(const std::string& undoPath, bool hadGrid) {
         TDesktopCapture now;
         if (OpenDesktopSession(session, false) == TDesktopStatus::Ready &&
             ReadDesktop(session, now) == TDesktopStatus::Ready && !now.Grid) {
-            SendDesktopCommand(session, AlignToGridCommand);
+            SendDesktopCommand(session, RunningWindows.AlignToGridCommand);
         }
     }
     if (undone.Restored()) {
@@ -232,7 +232,7 @@ void RestoreAction(int kind, const std::string& backupId) {
         if (OpenDesktopSession(session) == TDesktopStatus::Ready) {
             // The reading for the undo backup is a save: on the Vista family auto-arrange is off
             // while the icons are read, and on again afterwards, before the restore itself.
-            ReadDesktop(session, capture, userRestore && IsVistaFamily);
+            ReadDesktop(session, capture, userRestore && RunningWindows.IsVistaFamily);
             RestoreAutoArrange(session);
         }
         if (session.Status == TDesktopStatus::Ready) {

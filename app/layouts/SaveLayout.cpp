@@ -140,7 +140,7 @@ bool SaveLayout(int kind, std::string* writtenPath) {
         return true;
     }
     TDesktopCapture capture;
-    const TDesktopStatus status = CaptureDesktop(capture, IsVistaFamily);
+    const TDesktopStatus status = CaptureDesktop(capture, RunningWindows.IsVistaFamily);
     if (status != TDesktopStatus::Ready) {
         ExitCode = ExitCodeOf(status);
         ReportDesktopStatus(status);
@@ -168,7 +168,7 @@ void SavePrimaryAction() {
     // One reading serves the comparison with the primary layout and the new file. Without a
     // reading nothing is written, so the old primary layout is not copied into the archive either.
     TDesktopCapture capture;
-    const TDesktopStatus status = CaptureDesktop(capture, IsVistaFamily);
+    const TDesktopStatus status = CaptureDesktop(capture, RunningWindows.IsVistaFamily);
     if (status != TDesktopStatus::Ready) {
         ExitCode = ExitCodeOf(status);
         ReportDesktopStatus(status);

@@ -12,7 +12,8 @@
 std::string DataFolder;
 
 void ChooseDataFolder() {
-    DataFolder = PerUserDataFolder(OwnerWindow, IsWindows2000OrLater || IsWindowsMe);
+    DataFolder =
+        PerUserDataFolder(OwnerWindow, RunningWindows.IsWindows2000OrLater || RunningWindows.IsWindowsMe);
 }
 
 bool DataFolderAvailable() {

@@ -13,7 +13,7 @@ std::string LangPick(std::string_view german, std::string_view english) {
 }
 
 std::string ApplyCaseMarks(std::string_view text, TCaseMode mode) {
-    return ApplyCaseMarksFor(text, mode, IsVistaFamily);
+    return ApplyCaseMarksFor(text, mode, RunningWindows.IsVistaFamily);
 }
 
 std::string TitleCaption(int32_t textId) {

@@ -17,7 +17,8 @@ void RemoveTraces(HWND owner) {
         SilentFileOperation(FO_DELETE, DataFolder.substr(0, DataFolder.size() - 1), {});
     }
     // Fails, as intended, while anything else is left in it.
-    RemoveDirectoryA(VendorFolder(owner, IsWindows2000OrLater || IsWindowsMe).c_str());
+    RemoveDirectoryA(
+        VendorFolder(owner, RunningWindows.IsWindows2000OrLater || RunningWindows.IsWindowsMe).c_str());
     RemoveAutostart();
     // A per-user copy removes the current user's registration itself; a copy for every user also
     // removes one that a per-user copy of this user left.

@@ -63,7 +63,7 @@ void ReportOutcome(char action, HWND owner, bool reportSuccess, bool succeeded) 
 
 bool ShellExtUsableByShell() {
     // The shell reads the classes of the current user from Windows 2000 on only.
-    if (!IsWindows2000OrLater && ShellExtPerUserCopy()) {
+    if (!RunningWindows.IsWindows2000OrLater && ShellExtPerUserCopy()) {
         return false;
     }
     return !ShellIs64Bit || PathExists(ProgramFolder() + ShellExt64FileName);

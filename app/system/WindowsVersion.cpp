@@ -3,14 +3,7 @@
 #include "SystemFunctions.h"
 #include "SystemVersion.h"
 
-bool IsNTPlatform = false;
-bool IsWindowsMe = false;
-bool IsWindows2000OrLater = false;
-bool IsXPOrLater = false;
-bool IsVistaFamily = false;
-uint32_t OpenFileNameSize = 76;
-uint16_t AlignToGridCommand = 0x7052;
-uint16_t AutoArrangeCommand = 0x7051;
+TVersionFlags RunningWindows;
 
 bool ShellIs64Bit = false;
 
@@ -18,19 +11,11 @@ TSHCreateItemFromParsingName SHCreateItemFromParsingNamePtr = nullptr;
 TSetLayeredWindowAttributes SetLayeredWindowAttributesPtr = nullptr;
 
 void DetectWindowsVersion() {
-    const TVersionFlags flags = SystemVersionFlags();
-    IsNTPlatform = flags.IsNTPlatform;
-    IsWindowsMe = flags.IsWindowsMe;
-    IsWindows2000OrLater = flags.IsWindows2000OrLater;
-    IsXPOrLater = flags.IsXPOrLater;
-    IsVistaFamily = flags.IsVistaFamily;
-    OpenFileNameSize = flags.OpenFileNameSize;
-    AlignToGridCommand = flags.AlignToGridCommand;
-    AutoArrangeCommand = flags.AutoArrangeCommand;
+    RunningWindows = SystemVersionFlags();
 }
 
 void ResolveLateBoundFunctions() {
-    if (IsVistaFamily) {
+    if (RunningWindows.IsVistaFamily) {
         // Kept loaded for the whole process: the file dialogs use the function.
         SHCreateItemFromParsingNamePtr = ModuleFunction<TSHCreateItemFromParsingName>(
             LoadLibraryA("shell32.dll"), "SHCreateItemFromParsingName");

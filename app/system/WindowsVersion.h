@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "VersionRules.h"
+
 // Sets the Windows-version flags and the view command ids from GetVersionExA.
 void DetectWindowsVersion();
 
@@ -13,15 +15,8 @@ void DetectWindowsVersion();
 // IsWow64Process whether the shell is 64-bit.
 void ResolveLateBoundFunctions();
 
-// Windows-version flags, set once by DetectWindowsVersion.
-extern bool IsNTPlatform;
-extern bool IsWindowsMe;
-extern bool IsWindows2000OrLater;
-extern bool IsXPOrLater;
-extern bool IsVistaFamily;
-extern uint32_t OpenFileNameSize;
-extern uint16_t AlignToGridCommand;
-extern uint16_t AutoArrangeCommand;
+// What the running Windows version means for the program, set once by DetectWindowsVersion.
+extern TVersionFlags RunningWindows;
 
 // This 32-bit program runs under WOW64, so the shell's process is 64-bit.
 extern bool ShellIs64Bit;

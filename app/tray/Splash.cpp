@@ -87,10 +87,10 @@ void SplashDestroyed(HWND window) {
 } // namespace
 
 int SplashWidth() {
-    if (!IsNTPlatform) {
+    if (!RunningWindows.IsNTPlatform) {
         return 290;
     }
-    return IsWindows2000OrLater ? 260 : 270;
+    return RunningWindows.IsWindows2000OrLater ? 260 : 270;
 }
 
 HWND ShowSplash(HWND owner) {

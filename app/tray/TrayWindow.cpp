@@ -328,7 +328,7 @@ void RequestAutoRestore() {
         AutoRestorePending = true;
         return;
     }
-    if (!IsWindows2000OrLater || InputDesktopAvailable()) {
+    if (!RunningWindows.IsWindows2000OrLater || InputDesktopAvailable()) {
         RunAutomaticRestore();
         return;
     }

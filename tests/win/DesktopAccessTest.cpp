@@ -432,13 +432,14 @@ TEST_F(DesktopAccessTest, DirectMessagesReachTheDesktop) {
     EXPECT_EQ(DesktopWindowStyle(), state_.listViewStyle);
     EXPECT_EQ(DesktopExtendedStyle(), state_.listViewExStyle);
 
-    SendViewCommand(AlignToGridCommand);
-    SendViewCommand(AutoArrangeCommand);
+    SendViewCommand(RunningWindows.AlignToGridCommand);
+    SendViewCommand(RunningWindows.AutoArrangeCommand);
     Refresh();
-    EXPECT_EQ(state_.CommandIds(), (std::vector<uint32_t>{AlignToGridCommand, AutoArrangeCommand}));
+    EXPECT_EQ(state_.CommandIds(),
+              (std::vector<uint32_t>{RunningWindows.AlignToGridCommand, RunningWindows.AutoArrangeCommand}));
     EXPECT_FALSE(DesktopExtendedStyle() & LVS_EX_SNAPTOGRID);
     EXPECT_TRUE(DesktopWindowStyle() & LVS_AUTOARRANGE);
-    SendViewCommand(AutoArrangeCommand);
+    SendViewCommand(RunningWindows.AutoArrangeCommand);
     EXPECT_FALSE(DesktopWindowStyle() & LVS_AUTOARRANGE);
 
     // Positions travel in 16 bits each way in, but are read back in full.

@@ -237,8 +237,8 @@ TEST_F(SplashScreen, WidthFollowsTheWindowsVersion) {
         LONG Width;
     } cases[] = {{false, false, 290}, {true, false, 270}, {true, true, 260}};
     for (const auto& c : cases) {
-        IsNTPlatform = c.Nt;
-        IsWindows2000OrLater = c.Nt5;
+        RunningWindows.IsNTPlatform = c.Nt;
+        RunningWindows.IsWindows2000OrLater = c.Nt5;
         const HWND splash = ShowSplash(owner_);
         ASSERT_NE(splash, nullptr);
         RECT client = {};
@@ -303,7 +303,7 @@ TEST_F(TrayMenuTest, ItemsCarryTheTextsOfTheLanguage) {
           "&Backup archive", "&Options", "&About", "E&xit Kavrilon"}},
     };
     const UINT positions[] = {0, 1, 3, 4, 6, 8, 10, 11};
-    ASSERT_TRUE(IsVistaFamily) << "Wine reports Windows 7 unless told otherwise";
+    ASSERT_TRUE(RunningWindows.IsVistaFamily) << "Wine reports Windows 7 unless told otherwise";
     for (const auto& c : cases) {
         Open(c.Language);
         ASSERT_EQ(GetMenuItemCount(TrayMenu), 12);

@@ -21,7 +21,7 @@
 namespace {
 
 const char* RecordName() {
-    switch (RecordKindFor(IsNTPlatform, ShellIs64Bit)) {
+    switch (RecordKindFor(RunningWindows.IsNTPlatform, ShellIs64Bit)) {
     case TRecordKind::Ansi:
         return "ANSI record, 276 bytes";
     case TRecordKind::Wide32:

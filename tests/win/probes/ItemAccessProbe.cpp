@@ -13,7 +13,7 @@
 int main() {
     DetectWindowsVersion();
     ResolveLateBoundFunctions();
-    std::printf("IsNTPlatform=%d\n", IsNTPlatform ? 1 : 0);
+    std::printf("IsNTPlatform=%d\n", RunningWindows.IsNTPlatform ? 1 : 0);
     std::printf("ShellIs64Bit=%d\n", ShellIs64Bit ? 1 : 0);
 
     const bool located = LocateDesktop();
