@@ -1,27 +1,12 @@
 #include "FileDialogRules.h"
 
 #include "KavrilonNames.h"
+#include "PathText.h"
 
 namespace {
 
-char LowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 bool StartsWithIgnoringCase(std::string_view text, std::string_view start) {
-    return text.size() >= start.size() && EqualsIgnoringCase(text.substr(0, start.size()), start);
+    return text.size() >= start.size() && EqualsIgnoringAsciiCase(text.substr(0, start.size()), start);
 }
 
 } // namespace
@@ -49,7 +34,7 @@ std::string WithTrailingBackslash(std::string_view folder) {
 bool IsRemovableDataFolder(std::string_view dataFolder, std::string_view programFolder) {
     const std::string suffix = std::string("\\") + VendorFolderName + "\\" + ProductFolderName + "\\";
     if (dataFolder.size() < suffix.size() ||
-        !EqualsIgnoringCase(dataFolder.substr(dataFolder.size() - suffix.size()), suffix)) {
+        !EqualsIgnoringAsciiCase(dataFolder.substr(dataFolder.size() - suffix.size()), suffix)) {
         return false;
     }
     // The data folder is the program's folder or one of its parents: deleting it deletes the program.

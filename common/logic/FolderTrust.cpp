@@ -1,5 +1,7 @@
 #include "FolderTrust.h"
 
+#include "PathText.h"
+
 #include <vector>
 
 namespace {
@@ -31,22 +33,6 @@ bool Components(std::string_view path, std::vector<std::string_view>& parts) {
     return true;
 }
 
-char FoldCase(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool SameComponent(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (FoldCase(a[i]) != FoldCase(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 } // namespace
 
 bool FolderLiesWithin(std::string_view folder, std::string_view base) {
@@ -57,7 +43,7 @@ bool FolderLiesWithin(std::string_view folder, std::string_view base) {
         return false;
     }
     for (size_t i = 0; i < baseParts.size(); ++i) {
-        if (!SameComponent(folderParts[i], baseParts[i])) {
+        if (!EqualsIgnoringAsciiCase(folderParts[i], baseParts[i])) {
             return false;
         }
     }

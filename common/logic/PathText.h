@@ -11,3 +11,7 @@ std::string FolderOfPath(std::string_view path);
 // "\", "/" or ":"; empty when it holds none. Paths typed on a command line may use either
 // separator.
 std::string FolderOfFilePath(std::string_view path);
+
+// Whether two names are equal when ASCII letters are compared without their case, as Windows
+// compares file names in the program's paths (other characters must match exactly).
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
