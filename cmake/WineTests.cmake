@@ -4,12 +4,16 @@
 #                     [VARIANT name ENVIRONMENT VAR=value...] [TIMEOUT seconds])
 #
 # Every TEST()/TEST_F() found in the sources becomes a ctest test "<prefix>.<Suite>.<Name>" that runs
-# the program under Wine (the toolchain's emulator) in the prefix <build>/wine/<prefix>, which the
-# test script creates once per run. Tests of one prefix never run at the same time: they share the
-# prefix's named mutexes, desktop windows and data folder. A VARIANT runs its cases with extra
-# environment settings under the names "<prefix>-<variant>.<Suite>.<Name>".
+# the program under Wine (the toolchain's emulator) in one of the KV_WINE_LANES copies of that
+# prefix, <build>/wine/<prefix>-<lane>, which the test script creates once per run. The cases are
+# dealt to the copies in turn, so that ctest runs as many tests of one prefix side by side as there
+# are copies: most Windows tests spend their time waiting for windows, timeouts and other
+# processes, not computing. Tests of one copy never run at the same time: they share its named
+# mutexes, desktop windows and data folder. A VARIANT runs its cases with extra environment settings
+# under the names "<prefix>-<variant>.<Suite>.<Name>".
 
 set(KV_WINE_ROOT ${CMAKE_BINARY_DIR}/wine CACHE INTERNAL "Folder of the Wine prefixes the tests use")
+set(KV_WINE_LANES 2 CACHE STRING "Copies of each Wine prefix that the tests run in side by side")
 
 function(kv_add_wine_gtest target)
     cmake_parse_arguments(ARG "" "TIMEOUT;VARIANT" "PREFIXES;SOURCES;ENVIRONMENT" ${ARGN})
@@ -30,6 +34,11 @@ function(kv_add_wine_gtest target)
         endforeach()
     endforeach()
     foreach(prefix IN LISTS ARG_PREFIXES)
+        # The next copy of this prefix to deal a case to, counted across every call.
+        get_property(lane GLOBAL PROPERTY KV_NEXT_LANE_${prefix})
+        if(NOT lane)
+            set(lane 0)
+        endif()
         foreach(case IN LISTS cases)
             if(ARG_VARIANT)
                 set(test_name ${prefix}-${ARG_VARIANT}.${case})
@@ -38,8 +47,8 @@ function(kv_add_wine_gtest target)
             endif()
             add_test(NAME ${test_name} COMMAND ${target} --gtest_filter=${case})
             set_tests_properties(${test_name} PROPERTIES
-                ENVIRONMENT "WINEPREFIX=${KV_WINE_ROOT}/${prefix};WINEDEBUG=-all;KV_WINE_PREFIX=${prefix};${ARG_ENVIRONMENT}"
-                RESOURCE_LOCK wine-${prefix}
+                ENVIRONMENT "WINEPREFIX=${KV_WINE_ROOT}/${prefix}-${lane};WINEDEBUG=-all;KV_WINE_PREFIX=${prefix};${ARG_ENVIRONMENT}"
+                RESOURCE_LOCK wine-${prefix}-${lane}
                 TIMEOUT ${ARG_TIMEOUT}
                 LABELS "windows;${prefix}"
                 # A test program that finds no matching case would otherwise pass silently.
@@ -48,6 +57,8 @@ function(kv_add_wine_gtest target)
             if(case MATCHES "\\.DISABLED_|^DISABLED_")
                 set_tests_properties(${test_name} PROPERTIES DISABLED TRUE)
             endif()
+            math(EXPR lane "(${lane} + 1) % ${KV_WINE_LANES}")
         endforeach()
+        set_property(GLOBAL PROPERTY KV_NEXT_LANE_${prefix} ${lane})
     endforeach()
 endfunction()

@@ -13,11 +13,18 @@ trap kv_stop_all EXIT
 wine_root="$root/build/windows/wine"
 kv_start_display
 
+# The Windows tests run in two copies of each prefix side by side (see cmake/WineTests.cmake).
+lanes=2
+lane_dirs() { local lane; for ((lane = 0; lane < lanes; lane++)); do echo "$wine_root/$1-$lane"; done; }
+mapfile -t win64_dirs < <(lane_dirs win64)
+mapfile -t win32_dirs < <(lane_dirs win32)
+
 # The prefixes are created while the programs build.
 prefix_log=$(mktemp)
-( kv_create_prefix "$wine_root/win64" win64 && kv_create_prefix "$wine_root/win32" win32 ) >"$prefix_log" 2>&1 &
+( kv_create_prefix "${win64_dirs[0]}" win64 "${win64_dirs[@]:1}" &&
+  kv_create_prefix "${win32_dirs[0]}" win32 "${win32_dirs[@]:1}" ) >"$prefix_log" 2>&1 &
 prefix_job=$!
-KV_STARTED_PREFIXES+=("$wine_root/win64" "$wine_root/win32")
+KV_STARTED_PREFIXES+=("${win64_dirs[@]}" "${win32_dirs[@]}")
 
 # The time of each part, printed at the end.
 part_times=()
@@ -33,7 +40,7 @@ print_part_times() {
 
 cmake --preset native
 cmake --build --preset native
-cmake --preset windows
+cmake --preset windows -DKV_WINE_LANES=$lanes
 cmake --build --preset windows
 end_part "build"
 
@@ -44,9 +51,11 @@ fi
 end_part "prefixes (after the build)"
 
 # A small drive T: in each prefix lets the tests fill a disk.
-if kv_add_small_drive "$wine_root/win64" && kv_add_small_drive "$wine_root/win32"; then
-    export KV_FULL_DRIVE=T:
-fi
+small_drives=1
+for dir in "${win64_dirs[@]}" "${win32_dirs[@]}"; do
+    kv_add_small_drive "$dir" || small_drives=0
+done
+[ $small_drives = 1 ] && export KV_FULL_DRIVE=T:
 
 # Fuzzes the layout reader for about a minute (after the seeds, which the native tests replay too).
 # Its working corpus and any finding stay under build/; a finding fails the run.
@@ -66,14 +75,25 @@ fuzz_layout_reader() {
 }
 
 status=0
+fuzz_job=""
 # KV_WINDOWS_ONLY=1 runs only the Windows tests (for quick runs of a few of them while developing).
 if [ -z "${KV_WINDOWS_ONLY:-}" ]; then
     ctest --preset native -j2 || status=1
     end_part "native tests"
-    fuzz_layout_reader || status=1
-    end_part "fuzzing"
+    # The fuzzer computes while the Windows tests mostly wait for windows and other processes; it
+    # runs beside them at a lower priority.
+    fuzz_started=$SECONDS
+    nice -n 10 bash -c "$(declare -f fuzz_layout_reader); root='$root'; fuzz_layout_reader" \
+        >"$root/build/native/fuzz-summary.log" 2>&1 &
+    fuzz_job=$!
 fi
-ctest --preset windows -j2 "$@" || status=1
+ctest --preset windows -j$((2 * lanes)) "$@" || status=1
 end_part "Windows tests"
+if [ -n "$fuzz_job" ]; then
+    wait "$fuzz_job" || status=1
+    cat "$root/build/native/fuzz-summary.log"
+    end_part "fuzzing (after the tests)"
+    part_times+=("$(printf '%-28s %4d s' "(fuzzing, beside them)" $((SECONDS - fuzz_started)))")
+fi
 print_part_times
 exit $status

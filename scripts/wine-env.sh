@@ -1,7 +1,9 @@
 # Sourced by the scripts: a virtual X display and private Wine prefixes, and their clean shutdown.
 #
 #   kv_start_display            starts Xvfb on a free display and exports DISPLAY
-#   kv_create_prefix DIR ARCH   creates a fresh prefix (ARCH win64 or win32) with a persistent wineserver
+#   kv_create_prefix DIR ARCH [COPY...]
+#                               creates a fresh prefix (ARCH win64 or win32), and copies of it, each with a
+#                               persistent wineserver
 #   kv_stop_all                 stops every wineserver started here and the X server
 #
 # Everything started here is recorded so that kv_stop_all (installed as an EXIT trap by the
@@ -36,10 +38,11 @@ kv_start_display() {
 }
 
 kv_create_prefix() {
-    local dir="$1" arch="$2"
+    local dir="$1" arch="$2" copy
+    shift 2
     rm -rf "$dir"
     mkdir -p "$dir"
-    KV_STARTED_PREFIXES+=("$dir")
+    KV_STARTED_PREFIXES+=("$dir" "$@")
     local archvar=()
     [ "$arch" = win32 ] && archvar=(WINEARCH=win32)
     # The first boot runs to its end (every process of the prefix gone) before a persistent server is
@@ -47,8 +50,6 @@ kv_create_prefix() {
     # process finds a COM class that a program registers (the desktop host's shell windows).
     env WINEPREFIX="$dir" "${archvar[@]}" wine wineboot -i >/dev/null 2>&1
     env WINEPREFIX="$dir" "${archvar[@]}" wineserver -w
-    # A persistent server keeps every test's Wine start fast; it is stopped by kv_stop_all.
-    env WINEPREFIX="$dir" "${archvar[@]}" wineserver -p
     # The registry may be flushed late; wait until the prefix is complete.
     local waited=0
     while [ ! -s "$dir/system.reg" ] && [ $waited -lt 300 ]; do
@@ -57,6 +58,16 @@ kv_create_prefix() {
     done
     [ -s "$dir/system.reg" ] || { echo "Wine prefix $dir was not created" >&2; return 1; }
     kv_unlink_user_folders "$dir"
+    # A copy of a finished prefix is a prefix of its own (it holds no absolute path of the first),
+    # made in a second instead of a boot's half minute.
+    for copy in "$@"; do
+        rm -rf "$copy"
+        cp -a "$dir" "$copy"
+    done
+    # A persistent server keeps every test's Wine start fast; it is stopped by kv_stop_all.
+    for copy in "$dir" "$@"; do
+        env WINEPREFIX="$copy" "${archvar[@]}" wineserver -p
+    done
 }
 
 # Wine links the user's Desktop, Documents and other shell folders to the Unix home folder. The

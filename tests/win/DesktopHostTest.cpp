@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "support/DesktopHostClient.h"
+#include "support/TestEnvironment.h"
 
 using kvtest::DesktopHost;
 using kvtest::DesktopHostOptions;
@@ -185,12 +186,15 @@ TEST_F(DesktopHostTest, WorkerWindowInFrontOfProgmanHoldsTheView) {
     EXPECT_EQ(GetParent(worker), nullptr);
     EXPECT_TRUE(IsWindowVisible(worker));
     EXPECT_EQ(FindWindowExA(worker, nullptr, "SHELLDLL_DefView", nullptr), state_.defView.handle);
-    const std::vector<HWND> order = TopLevelWindowsInZOrder();
-    const auto workerAt = std::find(order.begin(), order.end(), worker);
-    const auto progmanAt = std::find(order.begin(), order.end(), progman);
-    ASSERT_NE(workerAt, order.end());
-    ASSERT_NE(progmanAt, order.end());
-    EXPECT_LT(workerAt - order.begin(), progmanAt - order.begin());
+    // Wine settles the Z order of new top-level windows with the X server after they show, so the
+    // order is awaited rather than read once.
+    const auto workerInFront = [&] {
+        const std::vector<HWND> order = TopLevelWindowsInZOrder();
+        const auto workerAt = std::find(order.begin(), order.end(), worker);
+        const auto progmanAt = std::find(order.begin(), order.end(), progman);
+        return workerAt != order.end() && progmanAt != order.end() && workerAt < progmanAt;
+    };
+    EXPECT_TRUE(WaitUntil(workerInFront, 5000));
 
     // The view keeps the rectangle the fixture gave it; giving its parent the view's screen
     // rectangle, as Kavrilon does before moving icons, is not undone by the host.

@@ -98,6 +98,7 @@ TEST_F(RestoreEngine, AHungDesktopEndsSaveAndRestoreWithoutWaitingAndRedrawsOnce
     EXPECT_TRUE(StillHung());
     EXPECT_EQ(BackupFiles().size(), 1u) << "a restore given up half-way keeps its undo backup";
     // Once the host answers again, its view repaints (WM_SETREDRAW TRUE shows it again).
+    ASSERT_TRUE(host_.Wake());
     ASSERT_TRUE(WaitForHost());
     DesktopHostState state;
     ASSERT_TRUE(host_.QueryState(state));
@@ -108,6 +109,7 @@ TEST_F(RestoreEngine, AHungDesktopEndsSaveAndRestoreWithoutWaitingAndRedrawsOnce
     const TRunResult save = RunKavrilon({"/s"}, 60000);
     EXPECT_EQ(save.ExitCode, 2u);
     EXPECT_TRUE(StillHung());
+    ASSERT_TRUE(host_.Wake());
     ASSERT_TRUE(WaitForHost());
     EXPECT_EQ(RunKavrilon({"/r"}).ExitCode, 0u);
     EXPECT_EQ(Describe(CurrentPlaces(host_)), Describe({{17, 2}, {17, 78}, {300, 40}}));
@@ -127,6 +129,8 @@ TEST_F(RestoreEngine, AShellThatWakesUpAfterATimeoutWritesOnlyIntoCommittedMemor
         SCOPED_TRACE(c.Verb);
         ASSERT_TRUE(host_.HangBefore(c.Message, 6000));
         EXPECT_EQ(RunKavrilon({c.Verb}, 60000).ExitCode, 2u);
+        // The late request is carried out now that Kavrilon has given up on it and ended.
+        ASSERT_TRUE(host_.Wake());
         ASSERT_TRUE(WaitForHost()) << "the shell did not survive its late answer";
         DesktopHostState state;
         ASSERT_TRUE(host_.QueryState(state));
@@ -379,6 +383,7 @@ TEST_F(RestoreEngine, AShellHangingInItsPositioningInterfaceEndsTheRestoreWithou
     EXPECT_EQ(Answer(restore, {IDOK}), std::vector<std::string>{NotResponding});
     EXPECT_EQ(restore.ExitCode(), 2u);
     EXPECT_TRUE(StillHung());
+    ASSERT_TRUE(host_.Wake());
     ASSERT_TRUE(WaitForHost());
     // The action mutex is free: the next restore runs (and finds the icons placed by the late call).
     EXPECT_EQ(RunKavrilon({"/r"}).ExitCode, 0u);

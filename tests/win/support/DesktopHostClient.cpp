@@ -314,6 +314,7 @@ bool DesktopHost::Launch(const std::wstring& arguments) {
     const std::wstring token = L"KavrilonDesktopHost-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
                                std::to_wstring(InterlockedIncrement(&counter)) + L"-" +
                                std::to_wstring(GetTickCount());
+    token_ = token;
     const std::wstring errorFile = TempFile(L"-error.txt");
     HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, token.c_str());
     if (ready == nullptr)
@@ -324,9 +325,20 @@ bool DesktopHost::Launch(const std::wstring& arguments) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessW(hostPath_.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info)) {
-        const DWORD code = GetLastError();
+    // Wine on a busy machine now and then fails a process start with ERROR_INTERNAL_ERROR when a
+    // 32-bit program starts a 64-bit one; a second start then succeeds.
+    bool started = false;
+    DWORD code = 0;
+    for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+        started = CreateProcessW(hostPath_.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                 nullptr, &startup, &info) != FALSE;
+        code = started ? 0 : GetLastError();
+        if (!started && code != ERROR_INTERNAL_ERROR)
+            break;
+        if (!started)
+            Sleep(200);
+    }
+    if (!started) {
         CloseHandle(ready);
         return Fail("cannot start " + Narrow(hostPath_) + ", error " + std::to_string(code));
     }
@@ -426,6 +438,15 @@ bool DesktopHost::HangBefore(UINT message, unsigned milliseconds) {
 
 bool DesktopHost::HangOnPositioning(unsigned milliseconds) {
     return Request("hang-on-positioning " + std::to_string(milliseconds));
+}
+
+bool DesktopHost::Wake() {
+    HANDLE wake = OpenEventW(EVENT_MODIFY_STATE, FALSE, (token_ + L"-wake").c_str());
+    if (wake == nullptr)
+        return Fail("the desktop host has no wake event");
+    const bool woken = SetEvent(wake) != FALSE;
+    CloseHandle(wake);
+    return woken;
 }
 
 bool DesktopHost::Ping() {

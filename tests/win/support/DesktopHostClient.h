@@ -103,6 +103,8 @@ public:
     bool HangBefore(UINT message, unsigned milliseconds);
     // The same in its next SelectAndPositionItems (a folder-view host, see folderView).
     bool HangOnPositioning(unsigned milliseconds);
+    // Ends a hang of the host early (once the test has seen the shell hung).
+    bool Wake();
 
     // Asks the host to quit, waits, terminates it as a last resort. True when it ended by itself
     // with exit code 0. Safe to call when no host runs.
@@ -132,6 +134,7 @@ public:
 
 private:
     bool Launch(const std::wstring& arguments);
+    std::wstring token_; // names the running host's control window and its events
     // Whether another apartment reaches the host's shell windows through COM (folder-view hosts).
     bool OthersReachTheShellWindows();
     bool Request(const std::string& request);

@@ -211,3 +211,16 @@ std::string InstallProgramCopy(const char* hint, const std::vector<std::string>&
     }
     return folder;
 }
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (condition()) {
+            return true;
+        }
+        if (GetTickCount64() >= end) {
+            return false;
+        }
+        Sleep(50);
+    }
+}

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -63,3 +64,6 @@ public:
 private:
     std::string key_;
 };
+
+// Polls `condition` every 50 ms until it holds or the time is up.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);

@@ -6,19 +6,6 @@
 #include "KavrilonNames.h"
 #include "TestEnvironment.h"
 
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
-    const ULONGLONG end = GetTickCount64() + timeoutMs;
-    for (;;) {
-        if (condition()) {
-            return true;
-        }
-        if (GetTickCount64() >= end) {
-            return false;
-        }
-        Sleep(50);
-    }
-}
-
 TTrayInstance::TTrayInstance(const std::vector<std::string>& arguments) {
     if (!process_.Start(KavrilonExePath(), arguments)) {
         return;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ProcessRunner.h"
+#include "TestEnvironment.h"
 
 class TTrayInstance {
 public:
@@ -47,6 +48,3 @@ private:
     TChildProcess process_;
     HWND window_ = nullptr;
 };
-
-// Polls `condition` every 50 ms until it holds or the time is up.
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);

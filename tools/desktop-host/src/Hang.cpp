@@ -15,6 +15,18 @@ DWORD g_positioningHang = 0;
 UINT g_hangBeforeMessage = 0;
 DWORD g_hangBeforeMilliseconds = 0;
 long g_strayWrites = 0;
+HANDLE g_wakeEvent = nullptr;
+
+// Sleeps for a hang: until the time is up or a test wakes the host early through its wake event,
+// once it has seen what it wanted to see of the hung shell.
+void Doze(DWORD milliseconds) {
+    if (g_wakeEvent == nullptr) {
+        Doze(milliseconds);
+        return;
+    }
+    ResetEvent(g_wakeEvent);
+    WaitForSingleObject(g_wakeEvent, milliseconds);
+}
 
 bool ParseMilliseconds(const std::string& argument, DWORD& milliseconds) {
     char* end = nullptr;
@@ -60,7 +72,7 @@ LRESULT CALLBACK HangingListViewProc(HWND window, UINT message, WPARAM wParam, L
         // request is carried out when the thread wakes up.
         const DWORD milliseconds = g_hangBeforeMilliseconds;
         g_hangBeforeMilliseconds = 0;
-        Sleep(milliseconds);
+        Doze(milliseconds);
     }
     if (WritesAtLParam(message) && !WritableMemory(lParam, sizeof(LVITEMW))) {
         // A real shell would write into freed (or reused) memory of its own here and crash or
@@ -72,7 +84,7 @@ LRESULT CALLBACK HangingListViewProc(HWND window, UINT message, WPARAM wParam, L
     if (message == WM_SETREDRAW && wParam == FALSE && g_redrawOffHang != 0) {
         const DWORD milliseconds = g_redrawOffHang;
         g_redrawOffHang = 0;
-        Sleep(milliseconds);
+        Doze(milliseconds);
     }
     return result;
 }
@@ -86,6 +98,11 @@ bool SubclassListView(HWND listView) {
 }
 
 } // namespace
+
+bool CreateWakeEvent(const std::wstring& name) {
+    g_wakeEvent = CreateEventW(nullptr, TRUE, FALSE, name.c_str());
+    return g_wakeEvent != nullptr;
+}
 
 bool RequestHang(HWND control, const std::string& argument) {
     DWORD milliseconds = 0;
@@ -124,13 +141,13 @@ void HangIfArmedForPositioning() {
     const DWORD milliseconds = g_positioningHang;
     g_positioningHang = 0;
     if (milliseconds != 0)
-        Sleep(milliseconds);
+        Doze(milliseconds);
 }
 
 bool HandleHangMessage(UINT message, WPARAM wParam) {
     if (message != kHangMessage)
         return false;
-    Sleep(static_cast<DWORD>(wParam));
+    Doze(static_cast<DWORD>(wParam));
     return true;
 }
 

@@ -1,6 +1,7 @@
 // A host that stops answering, for the tests of a hung shell: "hang <milliseconds>" makes the
 // host's window thread (which owns every window of the desktop) sleep for that long once the
 // request has been answered. Messages sent to its windows meanwhile wait, as with a hung Explorer.
+// Setting the event "<control title>-wake" ends a hang early.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +9,10 @@
 #include <string>
 
 namespace kvhost {
+
+// Creates the named event that ends any hang early when set (every hang below waits on it instead of
+// sleeping the whole time). Without it the hangs run their full time.
+bool CreateWakeEvent(const std::wstring& name);
 
 // Queues the hang for `argument` milliseconds (1 to 600000); false for anything else.
 bool RequestHang(HWND control, const std::string& argument);

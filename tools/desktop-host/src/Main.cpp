@@ -11,6 +11,7 @@
 #include "Desktop.h"
 #include "Fixture.h"
 #include "FolderViewServer.h"
+#include "Hang.h"
 #include "HostArgs.h"
 #include "ShellView.h"
 #include "Text.h"
@@ -109,6 +110,8 @@ int RunHost(HINSTANCE instance, const HostArgs& args) {
         return Fail(args, kExitStartFailed, error);
     }
     ShowDesktopWindows();
+    if (!args.controlTitle.empty())
+        CreateWakeEvent(Wide(args.controlTitle) + L"-wake");
     if (!SignalReady(args.readyEvent)) {
         error =
             "cannot signal the ready event " + args.readyEvent + ", error " + std::to_string(GetLastError());
