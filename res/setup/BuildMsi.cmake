@@ -1,6 +1,7 @@
-# Writes one Windows Installer package from Kavrilon.wxs with wixl, then gives the components of
-# autostart and of the context menu their conditions with msibuild (wixl does not take them): the
-# property AUTOSTART=0 or CONTEXTMENU=0 leaves the part out. Run with -P and
+# Writes one Windows Installer package from Kavrilon.wxs with wixl, then mends with msibuild what
+# wixl cannot say: the components of autostart and of the context menu get their conditions (the
+# property AUTOSTART=0 or CONTEXTMENU=0 leaves the part out), and the Start-menu shortcut points to
+# the program's file (wixl names the feature, which makes an advertised shortcut). Run with -P and
 #   OUT           the package to write
 #   ARCH          x86 (32-bit Windows) or x64 (64-bit Windows)
 #   VERSION       three numbers, e.g. 8.2.0
@@ -31,6 +32,8 @@ header_name(shellext64 ShellExt64FileName)
 header_name(regutil RegUtilFileName)
 header_name(shortcut StartMenuShortcutName)
 header_name(autostart AutostartValueName)
+header_name(uninstall_key UninstallKeyPath)
+string(REPLACE "\\\\" "\\" uninstall_key "${uninstall_key}")
 string(REGEX REPLACE "\\.lnk$" "" shortcut "${shortcut}")
 kv_msi_product_code(product_code ${VERSION} ${ARCH})
 
@@ -44,6 +47,7 @@ execute_process(
         -D BinDir=. -D IconFile=${icon} -D Publisher=${publisher} -D ClassId=${class_id}
         -D MainProgram=${main_program} -D ShellExt=${shellext} -D ShellExt64=${shellext64}
         -D RegUtil=${regutil} -D ShortcutName=${shortcut} -D AutostartValue=${autostart}
+        -D UninstallKey=${uninstall_key}
         ${CMAKE_CURRENT_LIST_DIR}/Kavrilon.wxs
     WORKING_DIRECTORY ${STAGE}
     RESULT_VARIABLE result ERROR_VARIABLE errors)
@@ -55,8 +59,9 @@ execute_process(
     COMMAND ${MSIBUILD} ${OUT}
         -q "${set_condition} 'AUTOSTART <> \"0\"' WHERE `Component` = 'Autostart'"
         -q "${set_condition} 'CONTEXTMENU <> \"0\"' WHERE `Component` = 'ContextMenu32' OR `Component` = 'ContextMenu64'"
+        -q "UPDATE `Shortcut` SET `Target` = '[#MainProgram]' WHERE `Shortcut` = 'StartMenuShortcut'"
     RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
     file(REMOVE ${OUT})
-    message(FATAL_ERROR "msibuild could not set the conditions of ${OUT}")
+    message(FATAL_ERROR "msibuild could not mend ${OUT}")
 endif()

@@ -9,8 +9,8 @@
 ;   below HKEY_CURRENT_USER that Kavrilon.exe writes for a copy outside Program Files) of this user.
 ; An administrator chooses the kind on the first page (all users by default); anyone else installs
 ; for the current user. Silently: /S with /ALLUSERS or /CURRENTUSER (by default as on the page). An
-; installation of one kind over one of the other kind is refused (exit code 1638), as is one for
-; all users without administrator rights (exit code 740).
+; installation of one kind over one of the other kind or over the Windows Installer package is
+; refused (exit code 1638), as is one for all users without administrator rights (exit code 740).
 ; The uninstaller removes exactly what its kind installed; the layouts and backups in the data
 ; folder of the account that runs it only when asked on its first page, never in silent mode.
 ;
@@ -25,6 +25,7 @@
 ;   KV_NAMES_HEADER     the header with the names the programs agree on
 ;   KV_RES_DIR          the folder of the icons
 ;   KV_OUT_FILE         the setup program to write
+;   KV_MSI_UPGRADE_CODE the upgrade code of the Windows Installer packages
 
 Unicode true
 ManifestDPIAware true
@@ -128,6 +129,8 @@ LangString AllUsersText ${LANG_ENGLISH} "For all users of this computer (in Prog
 LangString AllUsersText ${LANG_GERMAN} "Für alle Benutzer dieses Computers (in Programme)"
 LangString CurrentUserText ${LANG_ENGLISH} "For me only (in my user profile)"
 LangString CurrentUserText ${LANG_GERMAN} "Nur für mich (in meinem Benutzerprofil)"
+LangString InstalledByPackage ${LANG_ENGLISH} "Kavrilon is installed on this computer by its Windows Installer package. Please ask your administrator to remove it first."
+LangString InstalledByPackage ${LANG_GERMAN} "Kavrilon ist auf diesem Computer durch sein Windows-Installer-Paket installiert. Bitten Sie Ihren Administrator, es zuerst zu entfernen."
 LangString InstalledForAllUsers ${LANG_ENGLISH} "Kavrilon is already installed for all users of this computer. To install it for yourself only, it must first be uninstalled (by an administrator); or install it for all users again."
 LangString InstalledForAllUsers ${LANG_GERMAN} "Kavrilon ist bereits für alle Benutzer dieses Computers installiert. Um es nur für Sie zu installieren, muss es zuerst (von einem Administrator) deinstalliert werden; oder installieren Sie es wieder für alle Benutzer."
 LangString InstalledForCurrentUser ${LANG_ENGLISH} "Kavrilon is already installed for you alone. To install it for all users, uninstall it first; or install it for yourself again."
@@ -203,7 +206,9 @@ FunctionEnd
 Function IsShellExtRegisteredIn
     Exch $1
     ReadRegStr $0 SHCTX "${KV_INPROC_KEY}" ""
+    ; Either extension: see RemoveUserShellExtEntries.
     ${If} $0 == "$1\${KV_SHELLEXT_DLL}"
+    ${OrIf} $0 == "$1\${KV_SHELLEXT64_DLL}"
         StrCpy $0 1
     ${Else}
         StrCpy $0 0
@@ -326,6 +331,14 @@ Function .onInit
     ${If} $0 != ""
         StrCpy $InstalledKind "user"
     ${EndIf}
+    ; A Windows Installer package of Kavrilon keeps its own record of the same files: neither kind
+    ; is installed beside it.
+    System::Call 'msi::MsiEnumRelatedProductsW(w "${KV_MSI_UPGRADE_CODE}", i 0, i 0, w .r1) i .r0'
+    ${If} $0 == 0
+        MessageBox MB_OK|MB_ICONSTOP "$(InstalledByPackage)" /SD IDOK
+        SetErrorLevel ${KV_EXIT_OTHER_KIND}
+        Quit
+    ${EndIf}
     ; The kind: as asked on the command line, else that of the installed copy, else all users for
     ; an administrator and the current user for anyone else.
     ${GetParameters} $1
@@ -424,15 +437,16 @@ FunctionEnd
     WriteRegStr HKCU "${KV_HANDLER_KEY}" "" "${KV_CLSID}"
 !macroend
 
-; Removes the current user's registration from the registry view set before when it names the
-; extension `dll` in $INSTDIR (a registration of another copy stays), with the keys above it that
-; are left empty.
+; Removes the current user's registration from the registry view set before when it names an
+; extension in $INSTDIR (a registration of another copy stays), with the keys above it that are
+; left empty. Either extension: where the system shares the user's classes between the views (as
+; Wine does), the 32-bit view shows the 64-bit extension written last.
 !macro DefineRemoveUserShellExtEntries un
 Function ${un}RemoveUserShellExtEntries
-    Exch $1
     Push $0
     ReadRegStr $0 HKCU "${KV_INPROC_KEY}" ""
-    ${If} $0 == "$INSTDIR\$1"
+    ${If} $0 == "$INSTDIR\${KV_SHELLEXT_DLL}"
+    ${OrIf} $0 == "$INSTDIR\${KV_SHELLEXT64_DLL}"
         DeleteRegValue HKCU "${KV_APPROVED_KEY}" "${KV_CLSID}"
         DeleteRegKey /ifempty HKCU "${KV_APPROVED_KEY}"
         DeleteRegKey /ifempty HKCU "${KV_APPROVED_PARENT}"
@@ -444,7 +458,6 @@ Function ${un}RemoveUserShellExtEntries
         DeleteRegKey /ifempty HKCU "Software\Classes\Directory"
     ${EndIf}
     Pop $0
-    Pop $1
 FunctionEnd
 !macroend
 !insertmacro DefineRemoveUserShellExtEntries ""
@@ -452,11 +465,9 @@ FunctionEnd
 
 ; Removes the current user's registration of this copy from every view it was written into.
 !macro RemoveUserShellExt un
-    Push "${KV_SHELLEXT_DLL}"
     Call ${un}RemoveUserShellExtEntries
     ${If} ${RunningX64}
         SetRegView 64
-        Push "${KV_SHELLEXT64_DLL}"
         Call ${un}RemoveUserShellExtEntries
         SetRegView default
     ${EndIf}
@@ -612,8 +623,12 @@ Section "Uninstall"
     Delete /REBOOTOK "$INSTDIR\${KV_SHELLEXT_DLL}"
     Delete /REBOOTOK "$INSTDIR\${KV_SHELLEXT64_DLL}"
     Delete "$INSTDIR\${KV_UNINSTALLER_EXE}"
-    ; Only an empty folder goes: anything the user put there stays.
+    ; Only an empty folder goes: anything the user put there stays. So does the user's folder of
+    ; programs, which the setup may have made, unless it is left empty.
     RMDir /REBOOTOK "$INSTDIR"
+    ${If} $InstallKind == "user"
+        RMDir "$LOCALAPPDATA\Programs"
+    ${EndIf}
     DeleteRegKey SHCTX "${KV_UNINSTALL_KEY}"
 
     ${If} $RemoveDataOption == ${BST_CHECKED}
