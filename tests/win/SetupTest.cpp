@@ -403,6 +403,17 @@ TEST_F(Setup, PerUserInstallNeedsNoRightsAndItsUninstallRemovesEverythingButTheL
     EXPECT_EQ(ReadFileBytes(PrimaryLayoutFile()), layout);
 }
 
+TEST_F(Setup, AnAdministratorChoosesOnThePagesToInstallForTheCurrentUserOnly) {
+    const TSetupRun run = RunSetupProgram(SetupProgramPath(), {}, true, {{CurrentUserChoice, true}});
+    ASSERT_FALSE(run.TimedOut) << run.Log;
+    EXPECT_EQ(run.ExitCode, 0u) << run.Log;
+    EXPECT_EQ(FolderEntries(PerUserInstallFolder()), InstalledFiles());
+    EXPECT_EQ(UserRunValue(), Quoted(PerUserInstallFolder() + MainProgramFileName));
+    EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER, UninstallKeyPath));
+    EXPECT_FALSE(IsFolder(InstallFolder()));
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, UninstallKeyPath));
+}
+
 TEST_F(Setup, MsiPackageInstallsForEveryUserUpgradesWithItsPropertiesAndUninstallsCompletely) {
     ASSERT_TRUE(IsFile(MsiPackagePath())) << MsiPackagePath();
     ASSERT_EQ(RunMsiexec({"/i", MsiPackagePath(), "/qn"}), 0u);
