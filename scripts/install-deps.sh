@@ -10,6 +10,7 @@ packages=(
     wine wine32:i386 wine64
     xvfb xauth imagemagick
     nsis unzip
+    msitools wixl python3-jsonschema python3-yaml
 )
 
 missing=()

@@ -1,10 +1,22 @@
-; The Kavrilon setup program. Installs the programs side by side into Program Files\Kavrilon (the
-; registration utility expects its siblings in its own folder), adds a Start-menu shortcut and an
-; entry under Add/Remove Programs, and on a page of its own offers autostart and the desktop
-; context menu, both for every user: the setup runs elevated, possibly as another account than the
-; user's, so nothing it writes goes into the current user's profile. Its uninstaller removes all of
-; that again, and only what the setup installed; the layouts and backups in the data folder of the
-; account that runs it only when asked on its first page, never in silent mode.
+; The Kavrilon setup program. It installs in one of two kinds:
+; - for all users: elevated, the programs side by side in Program Files\Kavrilon (the registration
+;   utility expects its siblings in its own folder), the Start-menu shortcut and the entry under
+;   Add/Remove Programs for every user, and, offered on a page of their own, autostart and the
+;   desktop context menu for every user (through the registration utility). The setup may run as
+;   another account than the user's, so nothing it writes goes into that account's profile.
+; - for the current user: without elevation, the programs in %LOCALAPPDATA%\Programs\Kavrilon, the
+;   shortcut, the entry, autostart (the user's Run key) and the context menu (the registration
+;   below HKEY_CURRENT_USER that Kavrilon.exe writes for a copy outside Program Files) of this user.
+; An administrator chooses the kind on the first page (all users by default); anyone else installs
+; for the current user. Silently: /S with /ALLUSERS or /CURRENTUSER (by default as on the page). An
+; installation of one kind over one of the other kind or over the Windows Installer package is
+; refused (exit code 1638), as is one for all users without administrator rights (exit code 740).
+; The uninstaller removes exactly what its kind installed; the layouts and backups in the data
+; folder of the account that runs it only when asked on its first page, never in silent mode.
+;
+; The account's rights come from the UserInfo plugin; tests, which run where every account is an
+; administrator, set the environment variable KAVRILON_SETUP_ACCOUNT_TYPE to the account type to
+; assume instead ("User", for example).
 ;
 ; The build passes:
 ;   KV_VERSION          the version users see, e.g. 8.2
@@ -13,10 +25,12 @@
 ;   KV_NAMES_HEADER     the header with the names the programs agree on
 ;   KV_RES_DIR          the folder of the icons
 ;   KV_OUT_FILE         the setup program to write
+;   KV_MSI_UPGRADE_CODE the upgrade code of the Windows Installer packages
 
 Unicode true
 ManifestDPIAware true
-RequestExecutionLevel admin
+; Administrators are asked for elevation, anyone else runs with their own rights.
+RequestExecutionLevel highest
 SetCompressor /SOLID lzma
 
 !include LogicLib.nsh
@@ -24,6 +38,7 @@ SetCompressor /SOLID lzma
 !include MUI2.nsh
 !include nsDialogs.nsh
 !include WinMessages.nsh
+!include x64.nsh
 
 ; Names shared with the programs, taken from their header so they are written in one place only.
 !macro KvName symbol cppName
@@ -47,13 +62,20 @@ SetCompressor /SOLID lzma
 ; The header writes backslashes C-escaped.
 !searchreplace KV_RUN_KEY "${KV_RUN_KEY_ESCAPED}" "\\" "\"
 !searchreplace KV_UNINSTALL_KEY "${KV_UNINSTALL_KEY_ESCAPED}" "\\" "\"
-!define KV_INPROC_KEY "CLSID\${KV_CLSID}\InProcServer32"
+!define KV_CLASS_KEY "Software\Classes\CLSID\${KV_CLSID}"
+!define KV_INPROC_KEY "${KV_CLASS_KEY}\InProcServer32"
+!define KV_HANDLER_PARENT "Software\Classes\Directory\Background\shellex\ContextMenuHandlers"
+!define KV_HANDLER_KEY "${KV_HANDLER_PARENT}\Kavrilon"
+!define KV_APPROVED_PARENT "Software\Microsoft\Windows\CurrentVersion\Shell Extensions"
+!define KV_APPROVED_KEY "${KV_APPROVED_PARENT}\Approved"
+; The exit codes of a refused setup.
+!define KV_EXIT_RIGHTS_NEEDED 740
+!define KV_EXIT_OTHER_KIND 1638
 
 Name "Kavrilon ${KV_VERSION}"
 OutFile "${KV_OUT_FILE}"
-InstallDir "$PROGRAMFILES64\Kavrilon"
-; An update goes where the installed copy is.
-InstallDirRegKey HKLM "${KV_UNINSTALL_KEY}" "InstallLocation"
+; The folder follows the kind of installation (see SetInstallKind), unless given with /D=.
+InstallDir ""
 BrandingText "Kavrilon ${KV_VERSION}"
 
 VIProductVersion "${KV_VERSION_NUMBERS}"
@@ -69,6 +91,15 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2008-2026 ${KV_PUBLIS
 !define MUI_UNICON "${KV_RES_DIR}\Kavrilon.ico"
 !define MUI_ABORTWARNING
 
+; "all" (for all users) or "user" (for the current user only).
+Var InstallKind
+; The kind of the installed copy: "all", "user" or "" when there is none.
+Var InstalledKind
+; 1 when the account has administrator rights.
+Var IsAdmin
+; 1 when the folder was given on the command line (/D=).
+Var FolderGiven
+Var AllUsersButton
 ; The choices of the options page: 1 on, 0 off.
 Var AutostartOption
 Var ShellExtOption
@@ -78,6 +109,7 @@ Var ShellExtBox
 Var RemoveDataOption
 Var RemoveDataBox
 
+Page custom KindPageShow KindPageLeave
 !insertmacro MUI_PAGE_DIRECTORY
 Page custom OptionsPageShow OptionsPageLeave
 !insertmacro MUI_PAGE_INSTFILES
@@ -89,6 +121,20 @@ UninstPage custom un.DataPageShow un.DataPageLeave
 !insertmacro MUI_LANGUAGE "English"
 !insertmacro MUI_LANGUAGE "German"
 
+LangString KindTitle ${LANG_ENGLISH} "Installation"
+LangString KindTitle ${LANG_GERMAN} "Installation"
+LangString KindSubtitle ${LANG_ENGLISH} "Choose for whom Kavrilon is installed."
+LangString KindSubtitle ${LANG_GERMAN} "Wählen Sie, für wen Kavrilon installiert wird."
+LangString AllUsersText ${LANG_ENGLISH} "For all users of this computer (in Program Files)"
+LangString AllUsersText ${LANG_GERMAN} "Für alle Benutzer dieses Computers (in Programme)"
+LangString CurrentUserText ${LANG_ENGLISH} "For me only (in my user profile)"
+LangString CurrentUserText ${LANG_GERMAN} "Nur für mich (in meinem Benutzerprofil)"
+LangString InstalledByPackage ${LANG_ENGLISH} "Kavrilon is installed on this computer by its Windows Installer package. Please ask your administrator to remove it first."
+LangString InstalledByPackage ${LANG_GERMAN} "Kavrilon ist auf diesem Computer durch sein Windows-Installer-Paket installiert. Bitten Sie Ihren Administrator, es zuerst zu entfernen."
+LangString InstalledForAllUsers ${LANG_ENGLISH} "Kavrilon is already installed for all users of this computer. To install it for yourself only, it must first be uninstalled (by an administrator); or install it for all users again."
+LangString InstalledForAllUsers ${LANG_GERMAN} "Kavrilon ist bereits für alle Benutzer dieses Computers installiert. Um es nur für Sie zu installieren, muss es zuerst (von einem Administrator) deinstalliert werden; oder installieren Sie es wieder für alle Benutzer."
+LangString InstalledForCurrentUser ${LANG_ENGLISH} "Kavrilon is already installed for you alone. To install it for all users, uninstall it first; or install it for yourself again."
+LangString InstalledForCurrentUser ${LANG_GERMAN} "Kavrilon ist bereits nur für Sie installiert. Um es für alle Benutzer zu installieren, deinstallieren Sie es zuerst; oder installieren Sie es wieder nur für sich."
 LangString OptionsTitle ${LANG_ENGLISH} "Options"
 LangString OptionsTitle ${LANG_GERMAN} "Optionen"
 LangString OptionsSubtitle ${LANG_ENGLISH} "Choose how Kavrilon fits into Windows."
@@ -155,11 +201,14 @@ FunctionEnd
 !insertmacro DefineDeleteOwnUserAutostart "un."
 
 ; Leaves in $0 1 when the desktop context menu is registered with the shell extension in the folder
-; given on the stack, else 0.
+; given on the stack, else 0: for every user or for the current user, as the shell-variable
+; context is.
 Function IsShellExtRegisteredIn
     Exch $1
-    ReadRegStr $0 HKCR "${KV_INPROC_KEY}" ""
+    ReadRegStr $0 SHCTX "${KV_INPROC_KEY}" ""
+    ; Either extension: see RemoveUserShellExtEntries.
     ${If} $0 == "$1\${KV_SHELLEXT_DLL}"
+    ${OrIf} $0 == "$1\${KV_SHELLEXT64_DLL}"
         StrCpy $0 1
     ${Else}
         StrCpy $0 0
@@ -167,15 +216,88 @@ Function IsShellExtRegisteredIn
     Pop $1
 FunctionEnd
 
-; Program Files, the machine-wide registry and the shell extension's entries need administrator
-; rights; without them (Windows XP without elevation, for example) nothing is begun.
-!macro RequireAdministrator
-    UserInfo::GetAccountType
+; Sets $IsAdmin from the account's type (see the head of this file for the tests' stand-in).
+!macro DefineReadAccountRights un
+Function ${un}ReadAccountRights
+    Push $0
+    ReadEnvStr $0 KAVRILON_SETUP_ACCOUNT_TYPE
+    ${If} $0 == ""
+        UserInfo::GetAccountType
+        Pop $0
+    ${EndIf}
+    ${If} $0 == "Admin"
+        StrCpy $IsAdmin 1
+    ${Else}
+        StrCpy $IsAdmin 0
+    ${EndIf}
     Pop $0
-    ${If} $0 != "Admin"
+FunctionEnd
+!macroend
+!insertmacro DefineReadAccountRights ""
+!insertmacro DefineReadAccountRights "un."
+
+; Program Files, the machine-wide registry and the shell extension's entries for every user need
+; administrator rights; without them (a standard account, or Windows XP without elevation) nothing
+; is begun.
+!macro RequireAdministrator
+    ${If} $IsAdmin != 1
         MessageBox MB_OK|MB_ICONSTOP "$(AdminNeeded)" /SD IDOK
-        SetErrorLevel 740
+        SetErrorLevel ${KV_EXIT_RIGHTS_NEEDED}
         Quit
+    ${EndIf}
+!macroend
+
+; Takes $InstallKind into force: the shell-variable context (Start menu, SHCTX), the folder unless
+; one was given, and the choices of the options page, which an update keeps as they are in force.
+Function SetInstallKind
+    ${If} $InstallKind == "user"
+        SetShellVarContext current
+    ${Else}
+        SetShellVarContext all
+    ${EndIf}
+    StrCpy $AutostartOption 1
+    StrCpy $ShellExtOption 1
+    ReadRegStr $0 SHCTX "${KV_UNINSTALL_KEY}" "InstallLocation"
+    ${If} $FolderGiven != 1
+        ${If} $0 != ""
+            StrCpy $INSTDIR $0
+        ${ElseIf} $InstallKind == "user"
+            StrCpy $INSTDIR "$LOCALAPPDATA\Programs\Kavrilon"
+        ${Else}
+            StrCpy $INSTDIR "$PROGRAMFILES64\Kavrilon"
+        ${EndIf}
+    ${EndIf}
+    ${If} $0 != ""
+        ; Autostart: the value of this kind's Run key, or for all users the value that earlier
+        ; versions wrote for this account.
+        ReadRegStr $1 SHCTX "${KV_RUN_KEY}" "${KV_AUTOSTART_VALUE}"
+        ReadRegStr $2 HKCU "${KV_RUN_KEY}" "${KV_AUTOSTART_VALUE}"
+        ${If} $1 != '"$0\${KV_MAIN_EXE}"'
+        ${AndIf} $2 != '"$0\${KV_MAIN_EXE}"'
+            StrCpy $AutostartOption 0
+        ${EndIf}
+        Push $0
+        Call IsShellExtRegisteredIn
+        StrCpy $ShellExtOption $0
+    ${EndIf}
+FunctionEnd
+
+; Refuses an installation over one of the other kind: a message, exit code 1638 and, with
+; `quit`, the end of the setup. Leaves in $0 1 when refused.
+!macro RefuseOtherKind quit
+    StrCpy $0 0
+    ${If} $InstalledKind != ""
+    ${AndIf} $InstalledKind != $InstallKind
+        ${If} $InstalledKind == "all"
+            MessageBox MB_OK|MB_ICONSTOP "$(InstalledForAllUsers)" /SD IDOK
+        ${Else}
+            MessageBox MB_OK|MB_ICONSTOP "$(InstalledForCurrentUser)" /SD IDOK
+        ${EndIf}
+        StrCpy $0 1
+        !if "${quit}" == "quit"
+            SetErrorLevel ${KV_EXIT_OTHER_KIND}
+            Quit
+        !endif
     ${EndIf}
 !macroend
 
@@ -195,23 +317,91 @@ FunctionEnd
 !macroend
 
 Function .onInit
-    !insertmacro RequireAdministrator
-    ; A first installation offers both options; an update keeps the choices in force.
-    StrCpy $AutostartOption 1
-    StrCpy $ShellExtOption 1
+    Call ReadAccountRights
+    ${If} $INSTDIR != ""
+        StrCpy $FolderGiven 1
+    ${EndIf}
+    ; The installed copy: the current user's entry, or the one for all users.
+    StrCpy $InstalledKind ""
     ReadRegStr $0 HKLM "${KV_UNINSTALL_KEY}" "InstallLocation"
     ${If} $0 != ""
-        ; Autostart for every user, or the value that earlier versions wrote for this account.
-        ReadRegStr $1 HKLM "${KV_RUN_KEY}" "${KV_AUTOSTART_VALUE}"
-        ReadRegStr $2 HKCU "${KV_RUN_KEY}" "${KV_AUTOSTART_VALUE}"
-        ${If} $1 == ""
-        ${AndIf} $2 != '"$0\${KV_MAIN_EXE}"'
-            StrCpy $AutostartOption 0
-        ${EndIf}
-        Push $0
-        Call IsShellExtRegisteredIn
-        StrCpy $ShellExtOption $0
+        StrCpy $InstalledKind "all"
     ${EndIf}
+    ReadRegStr $0 HKCU "${KV_UNINSTALL_KEY}" "InstallLocation"
+    ${If} $0 != ""
+        StrCpy $InstalledKind "user"
+    ${EndIf}
+    ; A Windows Installer package of Kavrilon keeps its own record of the same files: neither kind
+    ; is installed beside it.
+    System::Call 'msi::MsiEnumRelatedProductsW(w "${KV_MSI_UPGRADE_CODE}", i 0, i 0, w .r1) i .r0'
+    ${If} $0 == 0
+        MessageBox MB_OK|MB_ICONSTOP "$(InstalledByPackage)" /SD IDOK
+        SetErrorLevel ${KV_EXIT_OTHER_KIND}
+        Quit
+    ${EndIf}
+    ; The kind: as asked on the command line, else that of the installed copy, else all users for
+    ; an administrator and the current user for anyone else.
+    ${GetParameters} $1
+    ClearErrors
+    ${GetOptions} $1 "/ALLUSERS" $2
+    ${IfNot} ${Errors}
+        StrCpy $InstallKind "all"
+    ${Else}
+        ClearErrors
+        ${GetOptions} $1 "/CURRENTUSER" $2
+        ${IfNot} ${Errors}
+            StrCpy $InstallKind "user"
+        ${ElseIf} $InstalledKind != ""
+            StrCpy $InstallKind $InstalledKind
+        ${ElseIf} $IsAdmin == 1
+            StrCpy $InstallKind "all"
+        ${Else}
+            StrCpy $InstallKind "user"
+        ${EndIf}
+    ${EndIf}
+    ${If} $InstallKind == "all"
+        !insertmacro RequireAdministrator
+    ${EndIf}
+    !insertmacro RefuseOtherKind quit
+    Call SetInstallKind
+FunctionEnd
+
+; The choice of the kind, for administrators only: anyone else installs for the current user.
+Function KindPageShow
+    ${If} $IsAdmin != 1
+        Abort
+    ${EndIf}
+    !insertmacro MUI_HEADER_TEXT "$(KindTitle)" "$(KindSubtitle)"
+    nsDialogs::Create 1018
+    Pop $0
+    ${If} $0 == error
+        Abort
+    ${EndIf}
+    ${NSD_CreateRadioButton} 0 0 100% 12u "$(AllUsersText)"
+    Pop $AllUsersButton
+    ${NSD_CreateRadioButton} 0 20u 100% 12u "$(CurrentUserText)"
+    Pop $0
+    ${If} $InstallKind == "all"
+        ${NSD_Check} $AllUsersButton
+    ${Else}
+        ${NSD_Check} $0
+    ${EndIf}
+    nsDialogs::Show
+FunctionEnd
+
+Function KindPageLeave
+    ${NSD_GetState} $AllUsersButton $0
+    ${If} $0 == ${BST_CHECKED}
+        StrCpy $InstallKind "all"
+    ${Else}
+        StrCpy $InstallKind "user"
+    ${EndIf}
+    ; The page stays until a kind that can be installed is chosen.
+    !insertmacro RefuseOtherKind ""
+    ${If} $0 == 1
+        Abort
+    ${EndIf}
+    Call SetInstallKind
 FunctionEnd
 
 Function OptionsPageShow
@@ -235,8 +425,60 @@ Function OptionsPageLeave
     ${NSD_GetState} $ShellExtBox $ShellExtOption
 FunctionEnd
 
+; The current user's registration of the context menu in the registry view set before, naming
+; the extension given on the stack in $INSTDIR: the six entries Kavrilon.exe writes for a copy
+; outside Program Files (ShellExtRegistry.h). Sets the error flag when an entry could not be written.
+!macro WriteUserShellExtEntries dll
+    WriteRegStr HKCU "${KV_APPROVED_KEY}" "${KV_CLSID}" "Kavrilon"
+    WriteRegStr HKCU "${KV_CLASS_KEY}" "" "Kavrilon"
+    WriteRegStr HKCU "${KV_INPROC_KEY}" "" "$INSTDIR\${dll}"
+    WriteRegStr HKCU "${KV_INPROC_KEY}" "ThreadingModel" "Apartment"
+    WriteRegStr HKCU "${KV_INPROC_KEY}" "ExeLocation" "$INSTDIR\${KV_MAIN_EXE}"
+    WriteRegStr HKCU "${KV_HANDLER_KEY}" "" "${KV_CLSID}"
+!macroend
+
+; Removes the current user's registration from the registry view set before when it names an
+; extension in $INSTDIR (a registration of another copy stays), with the keys above it that are
+; left empty. Either extension: where the system shares the user's classes between the views (as
+; Wine does), the 32-bit view shows the 64-bit extension written last.
+!macro DefineRemoveUserShellExtEntries un
+Function ${un}RemoveUserShellExtEntries
+    Push $0
+    ReadRegStr $0 HKCU "${KV_INPROC_KEY}" ""
+    ${If} $0 == "$INSTDIR\${KV_SHELLEXT_DLL}"
+    ${OrIf} $0 == "$INSTDIR\${KV_SHELLEXT64_DLL}"
+        DeleteRegValue HKCU "${KV_APPROVED_KEY}" "${KV_CLSID}"
+        DeleteRegKey /ifempty HKCU "${KV_APPROVED_KEY}"
+        DeleteRegKey /ifempty HKCU "${KV_APPROVED_PARENT}"
+        DeleteRegKey HKCU "${KV_CLASS_KEY}"
+        DeleteRegKey HKCU "${KV_HANDLER_KEY}"
+        DeleteRegKey /ifempty HKCU "${KV_HANDLER_PARENT}"
+        DeleteRegKey /ifempty HKCU "Software\Classes\Directory\Background\shellex"
+        DeleteRegKey /ifempty HKCU "Software\Classes\Directory\Background"
+        DeleteRegKey /ifempty HKCU "Software\Classes\Directory"
+    ${EndIf}
+    Pop $0
+FunctionEnd
+!macroend
+!insertmacro DefineRemoveUserShellExtEntries ""
+!insertmacro DefineRemoveUserShellExtEntries "un."
+
+; Removes the current user's registration of this copy from every view it was written into.
+!macro RemoveUserShellExt un
+    Call ${un}RemoveUserShellExtEntries
+    ${If} ${RunningX64}
+        SetRegView 64
+        Call ${un}RemoveUserShellExtEntries
+        SetRegView default
+    ${EndIf}
+!macroend
+
 Section "Kavrilon"
-    SetShellVarContext all
+    ${If} $InstallKind == "user"
+        SetShellVarContext current
+    ${Else}
+        SetShellVarContext all
+    ${EndIf}
     Call CloseTrayInstance
 
     SetOutPath "$INSTDIR"
@@ -246,33 +488,57 @@ Section "Kavrilon"
     !insertmacro InstallFileInUse "${KV_SHELLEXT64_DLL}"
     WriteUninstaller "$INSTDIR\${KV_UNINSTALLER_EXE}"
 
+    ; The shortcut and the entry under Add/Remove Programs of all users or of this user (SHCTX).
     CreateShortcut "$SMPROGRAMS\${KV_SHORTCUT}" "$INSTDIR\${KV_MAIN_EXE}" "" "$INSTDIR\${KV_MAIN_EXE}" 0
 
-    WriteRegStr HKLM "${KV_UNINSTALL_KEY}" "DisplayName" "Kavrilon"
-    WriteRegStr HKLM "${KV_UNINSTALL_KEY}" "DisplayVersion" "${KV_VERSION}"
-    WriteRegStr HKLM "${KV_UNINSTALL_KEY}" "Publisher" "${KV_PUBLISHER}"
-    WriteRegStr HKLM "${KV_UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\${KV_MAIN_EXE},0"
-    WriteRegStr HKLM "${KV_UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
-    WriteRegStr HKLM "${KV_UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\${KV_UNINSTALLER_EXE}"'
-    WriteRegStr HKLM "${KV_UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\${KV_UNINSTALLER_EXE}" /S'
-    WriteRegDWORD HKLM "${KV_UNINSTALL_KEY}" "NoModify" 1
-    WriteRegDWORD HKLM "${KV_UNINSTALL_KEY}" "NoRepair" 1
+    WriteRegStr SHCTX "${KV_UNINSTALL_KEY}" "DisplayName" "Kavrilon"
+    WriteRegStr SHCTX "${KV_UNINSTALL_KEY}" "DisplayVersion" "${KV_VERSION}"
+    WriteRegStr SHCTX "${KV_UNINSTALL_KEY}" "Publisher" "${KV_PUBLISHER}"
+    WriteRegStr SHCTX "${KV_UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\${KV_MAIN_EXE},0"
+    WriteRegStr SHCTX "${KV_UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+    WriteRegStr SHCTX "${KV_UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\${KV_UNINSTALLER_EXE}"'
+    WriteRegStr SHCTX "${KV_UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\${KV_UNINSTALLER_EXE}" /S'
+    WriteRegDWORD SHCTX "${KV_UNINSTALL_KEY}" "NoModify" 1
+    WriteRegDWORD SHCTX "${KV_UNINSTALL_KEY}" "NoRepair" 1
     ${GetSize} "$INSTDIR" "/S=0K /G=0" $0 $1 $2
-    WriteRegDWORD HKLM "${KV_UNINSTALL_KEY}" "EstimatedSize" $0
+    WriteRegDWORD SHCTX "${KV_UNINSTALL_KEY}" "EstimatedSize" $0
 
-    ; Autostart for every user who logs on: the value the program's own options write, the quoted
-    ; program path, in the Run key of the machine. A value of this account that an earlier version
-    ; wrote for this copy goes; values of other copies stay.
+    ; Autostart: the value the program's own options write, the quoted program path, in the Run key
+    ; of the machine (every user who logs on) or of this user. For all users, a value of this
+    ; account that an earlier version wrote for this copy goes; values of other copies stay.
     ${If} $AutostartOption == ${BST_CHECKED}
-        WriteRegStr HKLM "${KV_RUN_KEY}" "${KV_AUTOSTART_VALUE}" '"$INSTDIR\${KV_MAIN_EXE}"'
+        WriteRegStr SHCTX "${KV_RUN_KEY}" "${KV_AUTOSTART_VALUE}" '"$INSTDIR\${KV_MAIN_EXE}"'
+    ${ElseIf} $InstallKind == "user"
+        Call DeleteOwnUserAutostart
     ${Else}
         DeleteRegValue HKLM "${KV_RUN_KEY}" "${KV_AUTOSTART_VALUE}"
     ${EndIf}
-    Call DeleteOwnUserAutostart
+    ${If} $InstallKind == "all"
+        Call DeleteOwnUserAutostart
+    ${EndIf}
 
-    ; The registration utility writes the shell's entries; exit code 1 is its only success.
-    SetOutPath "$INSTDIR"
-    ${If} $ShellExtOption == ${BST_CHECKED}
+    ${If} $InstallKind == "user"
+        ; This user's registration, written here as Kavrilon.exe writes it: the 32-bit view and, on
+        ; 64-bit Windows, the 64-bit view with the 64-bit extension. All or nothing.
+        !insertmacro RemoveUserShellExt ""
+        ${If} $ShellExtOption == ${BST_CHECKED}
+            ClearErrors
+            !insertmacro WriteUserShellExtEntries "${KV_SHELLEXT_DLL}"
+            ${If} ${RunningX64}
+                SetRegView 64
+                !insertmacro WriteUserShellExtEntries "${KV_SHELLEXT64_DLL}"
+                SetRegView default
+            ${EndIf}
+            ${If} ${Errors}
+                !insertmacro RemoveUserShellExt ""
+                StrCpy $0 "-1"
+                MessageBox MB_OK|MB_ICONEXCLAMATION "$(ShellExtFailed)" /SD IDOK
+                SetErrorLevel 3
+            ${EndIf}
+        ${EndIf}
+    ${ElseIf} $ShellExtOption == ${BST_CHECKED}
+        ; The registration utility writes the entries for every user; exit code 1 is its only success.
+        SetOutPath "$INSTDIR"
         StrCpy $0 ""
         ExecWait '"$INSTDIR\${KV_REGUTIL_EXE}" r' $0
         ${If} $0 != 1
@@ -281,6 +547,7 @@ Section "Kavrilon"
         ${EndIf}
     ${Else}
         ; Switched off on an update: the registration of this copy goes.
+        SetOutPath "$INSTDIR"
         Push "$INSTDIR"
         Call IsShellExtRegisteredIn
         ${If} $0 == 1
@@ -290,7 +557,17 @@ Section "Kavrilon"
 SectionEnd
 
 Function un.onInit
-    !insertmacro RequireAdministrator
+    ; The kind of this copy: the current user's when the user's entry names its folder.
+    Call un.ReadAccountRights
+    ReadRegStr $0 HKCU "${KV_UNINSTALL_KEY}" "InstallLocation"
+    ${If} $0 == $INSTDIR
+        StrCpy $InstallKind "user"
+        SetShellVarContext current
+    ${Else}
+        StrCpy $InstallKind "all"
+        !insertmacro RequireAdministrator
+        SetShellVarContext all
+    ${EndIf}
 FunctionEnd
 
 Function un.DataPageShow
@@ -320,20 +597,24 @@ Section "Uninstall"
     ${EndIf}
     Call un.CloseTrayInstance
 
-    SetOutPath "$TEMP"
-    StrCpy $0 ""
-    ExecWait '"$INSTDIR\${KV_REGUTIL_EXE}" u' $0
-    ${If} $0 != 1
-        DetailPrint "$(ShellExtRemoveFailed)"
+    ${If} $InstallKind == "user"
+        !insertmacro RemoveUserShellExt "un."
+    ${Else}
+        SetOutPath "$TEMP"
+        StrCpy $0 ""
+        ExecWait '"$INSTDIR\${KV_REGUTIL_EXE}" u' $0
+        ${If} $0 != 1
+            DetailPrint "$(ShellExtRemoveFailed)"
+        ${EndIf}
+        ; Autostart for every user, if it names this copy.
+        ReadRegStr $0 HKLM "${KV_RUN_KEY}" "${KV_AUTOSTART_VALUE}"
+        ${If} $0 == '"$INSTDIR\${KV_MAIN_EXE}"'
+            DeleteRegValue HKLM "${KV_RUN_KEY}" "${KV_AUTOSTART_VALUE}"
+        ${EndIf}
     ${EndIf}
-    ; Autostart of this copy: for every user only if it names this copy, and this account's value.
-    ReadRegStr $0 HKLM "${KV_RUN_KEY}" "${KV_AUTOSTART_VALUE}"
-    ${If} $0 == '"$INSTDIR\${KV_MAIN_EXE}"'
-        DeleteRegValue HKLM "${KV_RUN_KEY}" "${KV_AUTOSTART_VALUE}"
-    ${EndIf}
+    ; This account's autostart value, if it names this copy.
     Call un.DeleteOwnUserAutostart
 
-    SetShellVarContext all
     Delete "$SMPROGRAMS\${KV_SHORTCUT}"
     ; A copy still running in another session goes at the next restart.
     Delete /REBOOTOK "$INSTDIR\${KV_MAIN_EXE}"
@@ -342,6 +623,13 @@ Section "Uninstall"
     Delete /REBOOTOK "$INSTDIR\${KV_SHELLEXT_DLL}"
     Delete /REBOOTOK "$INSTDIR\${KV_SHELLEXT64_DLL}"
     Delete "$INSTDIR\${KV_UNINSTALLER_EXE}"
+    ; Only an empty folder goes: anything the user put there stays. So does the user's folder of
+    ; programs, which the setup may have made, unless it is left empty.
+    RMDir /REBOOTOK "$INSTDIR"
+    ${If} $InstallKind == "user"
+        RMDir "$LOCALAPPDATA\Programs"
+    ${EndIf}
+    DeleteRegKey SHCTX "${KV_UNINSTALL_KEY}"
 
     ${If} $RemoveDataOption == ${BST_CHECKED}
         ; The data folder of the account that runs the uninstaller. Files of a portable start that
@@ -350,8 +638,4 @@ Section "Uninstall"
         RMDir /r "$LOCALAPPDATA\${KV_VENDOR_FOLDER}\${KV_PRODUCT_FOLDER}"
         RMDir "$LOCALAPPDATA\${KV_VENDOR_FOLDER}"
     ${EndIf}
-    ; Only an empty folder goes: anything the user put there stays.
-    RMDir /REBOOTOK "$INSTDIR"
-
-    DeleteRegKey HKLM "${KV_UNINSTALL_KEY}"
 SectionEnd

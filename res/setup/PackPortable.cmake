@@ -1,9 +1,9 @@
-# Writes the portable zip (the given files, without folders) and the checksums of the setup program
-# and the zip in the format of sha256sum. Run with -P and ZIP, SUMS, SETUP and FILES (a list).
+# Writes the portable zip (the given files, without folders) and the checksums of the installers
+# and the zip in the format of sha256sum. Run with -P and ZIP, SUMS, SUMMED (the installers, a list)
+# and FILES (a list).
 
 get_filename_component(release_dir ${ZIP} DIRECTORY)
 get_filename_component(zip_name ${ZIP} NAME)
-get_filename_component(setup_name ${SETUP} NAME)
 
 set(staging ${release_dir}/.portable)
 file(REMOVE_RECURSE ${staging})
@@ -24,6 +24,10 @@ if(NOT result EQUAL 0)
     message(FATAL_ERROR "Could not write ${ZIP}")
 endif()
 
-file(SHA256 ${SETUP} setup_sum)
-file(SHA256 ${ZIP} zip_sum)
-file(WRITE ${SUMS} "${setup_sum}  ${setup_name}\n${zip_sum}  ${zip_name}\n")
+set(sums)
+foreach(file IN LISTS SUMMED ZIP)
+    get_filename_component(name ${file} NAME)
+    file(SHA256 ${file} sum)
+    string(APPEND sums "${sum}  ${name}\n")
+endforeach()
+file(WRITE ${SUMS} "${sums}")

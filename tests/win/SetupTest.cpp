@@ -1,5 +1,6 @@
 // The setup program of the release and its uninstaller, run as a Windows user runs them: silently
-// and page by page, fresh and over an installed copy.
+// and page by page, fresh and over an installed copy, for all users and for the current user; and
+// the Windows Installer package as an administrator deploys it.
 
 #include <windows.h>
 #include <shlobj.h>
@@ -27,6 +28,12 @@ namespace {
 const std::string AutostartChoice = "Start Kavrilon with Windows";
 const std::string ShellExtChoice = "Add Kavrilon to the desktop context menu";
 const std::string RemoveDataChoice = "Also remove my layouts, backups and settings";
+const std::string AllUsersChoice = "For all users of this computer (in Program Files)";
+const std::string CurrentUserChoice = "For me only (in my user profile)";
+
+// The setup's exit codes when it refuses: administrator rights needed, or installed the other way.
+constexpr DWORD ExitRightsNeeded = 740;
+constexpr DWORD ExitOtherKindInstalled = 1638;
 
 // The files the setup program installs, sorted.
 std::vector<std::string> InstalledFiles() {
@@ -61,15 +68,17 @@ protected:
         RemoveKavrilonData();
     }
 
-    static void InstallSilently() {
-        const TSetupRun run = RunSetupProgram(SetupProgramPath(), {"/S"});
-        ASSERT_TRUE(run.Started);
-        ASSERT_FALSE(run.TimedOut) << run.Log;
-        ASSERT_EQ(run.ExitCode, 0u);
+    static DWORD RunSetupSilently(const std::vector<std::string>& arguments) {
+        const TSetupRun run = RunSetupProgram(SetupProgramPath(), arguments);
+        EXPECT_TRUE(run.Started);
+        EXPECT_FALSE(run.TimedOut) << run.Log;
+        return run.ExitCode;
     }
 
-    static void UninstallSilently() {
-        const TSetupRun run = RunSetupProgram(UninstallerPath(), {"/S"});
+    static void InstallSilently() { ASSERT_EQ(RunSetupSilently({"/S"}), 0u); }
+
+    static void UninstallSilently(const std::string& uninstaller = UninstallerPath()) {
+        const TSetupRun run = RunSetupProgram(uninstaller, {"/S"});
         ASSERT_TRUE(run.Started);
         ASSERT_FALSE(run.TimedOut) << run.Log;
         ASSERT_EQ(run.ExitCode, 0u);
@@ -92,6 +101,43 @@ protected:
             EXPECT_EQ(entries.Handler.Text(), ShellExtClassIdText) << entries.Describe();
             EXPECT_TRUE(entries.Approved.Exists) << entries.Describe();
         }
+    }
+
+    // The layout for every user in each view the shell reads, as the shell sees it.
+    static std::vector<TShellExtEntries> MachineShellExtEntries() {
+        std::vector<TShellExtEntries> entries;
+        for (REGSAM view : ShellRegistryViews()) {
+            entries.push_back(ReadShellExtEntries(view));
+        }
+        return entries;
+    }
+
+    // The installed program's options dialog shows autostart and the context menu as installed.
+    static void ExpectOptionsShowInstalled(const std::string& program) {
+        TChildProcess options;
+        ASSERT_TRUE(options.Start(program, {"/o"}));
+        HWND dialog = WaitForDialog(options.Pid(), 15000);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_TRUE(ControlChecked(dialog, IdcAutostart));
+        EXPECT_EQ(ControlText(dialog, IdcShellExt), "Uninstall shell &extension");
+        EXPECT_TRUE(PressDialogButton(dialog, IDCANCEL));
+        EXPECT_TRUE(options.Wait(15000));
+    }
+
+    // Saves the desktop with `program` /s, moves an icon and puts it back with /r.
+    void ExpectSaveAndRestore(const std::string& program) {
+        ASSERT_TRUE(host_.Start({{"Notes.txt", 120, 40}, {"Budget.xlsx", 300, 200}})) << host_.LastError();
+        const TRunResult save = RunProcess(program, {"/s"}, 30000);
+        ASSERT_FALSE(save.TimedOut) << save.WindowsDescription;
+        EXPECT_EQ(save.ExitCode, 0u);
+        const std::vector<TPlace> saved = CurrentPlaces(host_);
+        ASSERT_TRUE(host_.Move(0, 500, 400));
+        ASSERT_NE(Describe(CurrentPlaces(host_)), Describe(saved));
+        const TRunResult restore = RunProcess(program, {"/r"}, 30000);
+        ASSERT_FALSE(restore.TimedOut) << restore.WindowsDescription;
+        EXPECT_EQ(restore.ExitCode, 0u);
+        EXPECT_EQ(Describe(CurrentPlaces(host_)), Describe(saved));
+        host_.Stop();
     }
 
     // Starts the installed program as the tray application and waits for its window.
@@ -144,6 +190,12 @@ TEST_F(Setup, SilentInstallPutsKavrilonInPlaceAndSilentUninstallRemovesItButKeep
     EXPECT_EQ(fixed->dwProductVersionMS, static_cast<DWORD>(MAKELONG(KV_VERSION_MINOR, KV_VERSION_MAJOR)));
 
     InstallSilently();
+    // An installation for the current user over this one is refused before anything is written.
+    EXPECT_EQ(RunSetupSilently({"/S", "/CURRENTUSER"}), ExitOtherKindInstalled);
+    EXPECT_FALSE(IsFolder(PerUserInstallFolder()));
+    // So is the Windows Installer package: its launch condition fails (ERROR_INSTALL_FAILURE).
+    EXPECT_EQ(RunMsiexec({"/i", MsiPackagePath(), "/qn"}), 1603u);
+    EXPECT_TRUE(InstalledMsiProducts().empty());
 
     ExpectInstalledFiles();
     EXPECT_EQ(FolderEntries(InstallFolder()), InstalledFiles());
@@ -199,8 +251,11 @@ TEST_F(Setup, PagesOfferBothOptionsOnAndWriteNeitherWhenSwitchedOff) {
     ASSERT_TRUE(run.Started);
     ASSERT_FALSE(run.TimedOut) << run.Log;
     EXPECT_EQ(run.ExitCode, 0u) << run.Log;
-    EXPECT_EQ(run.CheckBoxesShown,
-              (std::map<std::string, bool>{{AutostartChoice, true}, {ShellExtChoice, true}}))
+    // An administrator is offered the choice of the kind, all users first.
+    EXPECT_EQ(run.CheckBoxesShown, (std::map<std::string, bool>{{AllUsersChoice, true},
+                                                                {CurrentUserChoice, false},
+                                                                {AutostartChoice, true},
+                                                                {ShellExtChoice, true}}))
         << run.Log;
 
     ExpectInstalledFiles();
@@ -284,6 +339,128 @@ TEST_F(Setup, InstallingOverAnInstallationKeepsTheUsersSettingsAndLayouts) {
     }
     EXPECT_EQ(ReadFileBytes(PrimaryLayoutFile()), layout);
     EXPECT_EQ(BackupFiles(), std::vector<std::string>{"20260101120000S.kvl"});
+}
+
+TEST_F(Setup, PerUserInstallNeedsNoRightsAndItsUninstallRemovesEverythingButTheLayouts) {
+    const std::string folder = PerUserInstallFolder();
+    const std::string program = folder + MainProgramFileName;
+    const std::string userPrograms = ShellFolder(CSIDL_LOCAL_APPDATA) + "\\Programs";
+    const bool userProgramsExisted = IsFolder(userPrograms);
+    {
+        // An account without administrator rights (see TAssumedAccountType): all users are refused,
+        // and /S alone installs for the current user.
+        TAssumedAccountType standardUser("User");
+        EXPECT_EQ(RunSetupSilently({"/S", "/ALLUSERS"}), ExitRightsNeeded);
+        EXPECT_FALSE(IsFolder(InstallFolder()));
+        InstallSilently();
+    }
+    EXPECT_EQ(FolderEntries(folder), InstalledFiles());
+    EXPECT_EQ(ShortcutTarget(UserStartMenuShortcutPath()), program);
+    EXPECT_EQ(RegistryValue(HKEY_CURRENT_USER, UninstallKeyPath, "UninstallString"),
+              Quoted(PerUserUninstallerPath()));
+    EXPECT_EQ(RegistryValue(HKEY_CURRENT_USER, UninstallKeyPath, "DisplayVersion"), KV_VERSION_TEXT);
+    EXPECT_EQ(UserRunValue(), Quoted(program));
+    // Nothing for every user: no folder, shortcut, entry, autostart or registration of the machine.
+    EXPECT_FALSE(IsFile(StartMenuShortcutPath()));
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, UninstallKeyPath));
+    EXPECT_EQ(RunValue(), "<missing>");
+    const REGSAM shellView = RunsUnderWow64() ? KEY_WOW64_64KEY : 0;
+    EXPECT_FALSE(
+        RegKeyExists(HKEY_LOCAL_MACHINE, std::string(ClassesKeyPath) + ShellExtClassKeyPath, shellView));
+    // This user's registration of the context menu, read back: Wine's COM does not read the user's
+    // classes, so no shell player can create the extension's object from them here.
+    const TShellExtEntries entries = ReadShellExtEntries(shellView, true);
+    EXPECT_EQ(entries.Server.Text(), folder + (RunsUnderWow64() ? ShellExt64FileName : ShellExtFileName))
+        << entries.Describe();
+    EXPECT_EQ(entries.ExeLocation.Text(), program) << entries.Describe();
+    EXPECT_EQ(entries.ThreadingModel.Text(), ShellExtThreadingModel) << entries.Describe();
+    EXPECT_EQ(entries.Handler.Text(), ShellExtClassIdText) << entries.Describe();
+    EXPECT_EQ(entries.Approved.Text(), ShellExtRegisteredName) << entries.Describe();
+
+    // Even an administrator cannot install for all users over it.
+    EXPECT_EQ(RunSetupSilently({"/S", "/ALLUSERS"}), ExitOtherKindInstalled);
+    EXPECT_FALSE(IsFolder(InstallFolder()));
+
+    // The program the shortcut starts knows its registration and autostart, and does its job.
+    ExpectOptionsShowInstalled(ShortcutTarget(UserStartMenuShortcutPath()));
+    ExpectSaveAndRestore(ShortcutTarget(UserStartMenuShortcutPath()));
+    const std::string layout = ReadFileBytes(PrimaryLayoutFile());
+
+    {
+        TAssumedAccountType standardUser("User");
+        UninstallSilently(PerUserUninstallerPath());
+    }
+    EXPECT_FALSE(IsFolder(folder)) << ::testing::PrintToString(FolderEntries(folder));
+    EXPECT_EQ(IsFolder(userPrograms), userProgramsExisted);
+    EXPECT_FALSE(IsFile(UserStartMenuShortcutPath()));
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, UninstallKeyPath));
+    EXPECT_EQ(UserRunValue(), "<missing>");
+    for (REGSAM view : ShellRegistryViews()) {
+        EXPECT_TRUE(NoShellExtEntries(view, true)) << ReadShellExtEntries(view, true).Describe();
+    }
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, std::string(ClassesKeyPath) + ShellExtHandlerKeyPath));
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, ShellExtApprovedKeyPath));
+    EXPECT_EQ(ReadFileBytes(PrimaryLayoutFile()), layout);
+}
+
+TEST_F(Setup, AnAdministratorChoosesOnThePagesToInstallForTheCurrentUserOnly) {
+    const TSetupRun run = RunSetupProgram(SetupProgramPath(), {}, true, {{CurrentUserChoice, true}});
+    ASSERT_FALSE(run.TimedOut) << run.Log;
+    EXPECT_EQ(run.ExitCode, 0u) << run.Log;
+    EXPECT_EQ(FolderEntries(PerUserInstallFolder()), InstalledFiles());
+    EXPECT_EQ(UserRunValue(), Quoted(PerUserInstallFolder() + MainProgramFileName));
+    EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER, UninstallKeyPath));
+    EXPECT_FALSE(IsFolder(InstallFolder()));
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, UninstallKeyPath));
+}
+
+TEST_F(Setup, MsiPackageInstallsForEveryUserUpgradesWithItsPropertiesAndUninstallsCompletely) {
+    ASSERT_TRUE(IsFile(MsiPackagePath())) << MsiPackagePath();
+    ASSERT_EQ(RunMsiexec({"/i", MsiPackagePath(), "/qn"}), 0u);
+
+    std::vector<std::string> programs = {MainProgramFileName, RegUtilFileName, ShellExtFileName,
+                                         ShellExt64FileName};
+    std::sort(programs.begin(), programs.end());
+    EXPECT_EQ(FolderEntries(InstallFolder()), programs);
+    // Windows Installer puts the shortcut into the Start menu of all users (ALLUSERS=1); Wine 8's
+    // puts it into the installing user's (its ProgramMenuFolder ignores ALLUSERS).
+    const std::string shortcut =
+        IsFile(StartMenuShortcutPath()) ? StartMenuShortcutPath() : UserStartMenuShortcutPath();
+    EXPECT_EQ(ShortcutTarget(shortcut), InstallFolder() + MainProgramFileName);
+    EXPECT_EQ(RunValue(), Quoted(InstallFolder() + MainProgramFileName));
+    ExpectShellExtension(true);
+    const std::vector<TShellExtEntries> packageEntries = MachineShellExtEntries();
+    const std::vector<std::string> products = InstalledMsiProducts();
+    ASSERT_EQ(products.size(), 1u);
+    ExpectSaveAndRestore(InstallFolder() + MainProgramFileName);
+    // The setup program is not installed beside the package.
+    EXPECT_EQ(RunSetupSilently({"/S"}), ExitOtherKindInstalled);
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, UninstallKeyPath));
+
+    // A higher version replaces it, here without autostart and context menu.
+    ASSERT_EQ(RunMsiexec({"/i", NextMsiPackagePath(), "/qn", "AUTOSTART=0", "CONTEXTMENU=0"}), 0u);
+    const std::vector<std::string> upgraded = InstalledMsiProducts();
+    ASSERT_EQ(upgraded.size(), 1u);
+    EXPECT_NE(upgraded[0], products[0]);
+    EXPECT_EQ(FolderEntries(InstallFolder()), programs);
+    EXPECT_EQ(RunValue(), "<missing>");
+    ExpectShellExtension(false);
+
+    // The package wrote exactly what the registration utility writes, in every view.
+    const TRunResult utility = RunProcess(InstallFolder() + RegUtilFileName, {"r"}, 15000);
+    EXPECT_EQ(utility.ExitCode, 1u);
+    const std::vector<TShellExtEntries> utilityEntries = MachineShellExtEntries();
+    for (size_t i = 0; i < packageEntries.size() && i < utilityEntries.size(); ++i) {
+        EXPECT_TRUE(packageEntries[i] == utilityEntries[i]) << "package:\n"
+                                                            << packageEntries[i].Describe() << "utility:\n"
+                                                            << utilityEntries[i].Describe();
+    }
+    EXPECT_EQ(RunProcess(InstallFolder() + RegUtilFileName, {"u"}, 15000).ExitCode, 1u);
+
+    ASSERT_EQ(RunMsiexec({"/x", NextMsiPackagePath(), "/qn"}), 0u);
+    EXPECT_TRUE(InstalledMsiProducts().empty());
+    ExpectNothingInstalled();
+    EXPECT_FALSE(IsFile(shortcut));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "SetupDriver.h"
 
+#include <msi.h>
 #include <objbase.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
@@ -114,7 +115,9 @@ bool DrivePages(DWORD pid, const std::map<std::string, bool>& choices, TWizardSt
         const std::vector<HWND> children = ChildWindows(page);
         for (HWND child : children) {
             const LONG type = GetWindowLongA(child, GWL_STYLE) & BS_TYPEMASK;
-            if (ClassOf(child) != "Button" || (type != BS_AUTOCHECKBOX && type != BS_CHECKBOX) ||
+            if (ClassOf(child) != "Button" ||
+                (type != BS_AUTOCHECKBOX && type != BS_CHECKBOX && type != BS_AUTORADIOBUTTON &&
+                 type != BS_RADIOBUTTON) ||
                 !IsWindowVisible(child)) {
                 continue;
             }
@@ -153,6 +156,15 @@ std::string SetupProgramPath() {
     return ReleaseDir() + "Kavrilon-" KV_VERSION_TEXT "-setup.exe";
 }
 
+std::string MsiPackagePath() {
+    return ReleaseDir() +
+           (RunsUnderWow64() ? "Kavrilon-" KV_VERSION_TEXT ".msi" : "Kavrilon-" KV_VERSION_TEXT "-x86.msi");
+}
+
+std::string NextMsiPackagePath() {
+    return TestBinDir() + (RunsUnderWow64() ? "Kavrilon-next.msi" : "Kavrilon-next-x86.msi");
+}
+
 std::string InstallFolder() {
     // A 32-bit process on 64-bit Windows finds the native folder in ProgramW6432.
     char folder[MAX_PATH] = {};
@@ -168,6 +180,18 @@ std::string UninstallerPath() {
 
 std::string StartMenuShortcutPath() {
     return ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\" + StartMenuShortcutName;
+}
+
+std::string PerUserInstallFolder() {
+    return ShellFolder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Kavrilon\\";
+}
+
+std::string PerUserUninstallerPath() {
+    return PerUserInstallFolder() + UninstallerFileName;
+}
+
+std::string UserStartMenuShortcutPath() {
+    return ShellFolder(CSIDL_PROGRAMS) + "\\" + StartMenuShortcutName;
 }
 
 std::string ShortcutTarget(const std::string& shortcut) {
@@ -254,13 +278,46 @@ TSetupRun RunSetupProgram(const std::string& exe, const std::vector<std::string>
     return run;
 }
 
+DWORD RunMsiexec(const std::vector<std::string>& arguments) {
+    char system[MAX_PATH] = {};
+    GetSystemDirectoryA(system, MAX_PATH);
+    const TRunResult run = RunProcess(std::string(system) + "\\msiexec.exe", arguments, 120000);
+    return run.Started && !run.TimedOut ? run.ExitCode : ~0u;
+}
+
+std::vector<std::string> InstalledMsiProducts() {
+    std::vector<std::string> products;
+    char code[39] = {};
+    for (DWORD index = 0; MsiEnumRelatedProductsA(KV_MSI_UPGRADE_CODE, 0, index, code) == ERROR_SUCCESS;
+         ++index) {
+        products.push_back(code);
+    }
+    return products;
+}
+
+TAssumedAccountType::TAssumedAccountType(const char* type) {
+    SetEnvironmentVariableA("KAVRILON_SETUP_ACCOUNT_TYPE", type);
+}
+
+TAssumedAccountType::~TAssumedAccountType() {
+    SetEnvironmentVariableA("KAVRILON_SETUP_ACCOUNT_TYPE", nullptr);
+}
+
 void RemoveInstallation() {
-    if (IsFile(UninstallerPath())) {
-        RunSetupProgram(UninstallerPath(), {"/S"});
+    for (const std::string& uninstaller : {UninstallerPath(), PerUserUninstallerPath()}) {
+        if (IsFile(uninstaller)) {
+            RunSetupProgram(uninstaller, {"/S"});
+        }
+    }
+    for (const std::string& product : InstalledMsiProducts()) {
+        RunMsiexec({"/x", product, "/qn"});
     }
     RemoveTree(InstallFolder());
+    RemoveTree(PerUserInstallFolder());
     DeleteFileA(StartMenuShortcutPath().c_str());
+    DeleteFileA(UserStartMenuShortcutPath().c_str());
     DeleteRegistryTree(HKEY_LOCAL_MACHINE, UninstallKeyPath);
+    DeleteRegistryTree(HKEY_CURRENT_USER, UninstallKeyPath);
     for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
         HKEY run = nullptr;
         if (RegOpenKeyExA(root, RunKeyPath, 0, KEY_SET_VALUE, &run) == ERROR_SUCCESS) {

@@ -11,6 +11,10 @@
 // The release folder (build/release\) and the setup program of this version in it.
 std::string ReleaseDir();
 std::string SetupProgramPath();
+// The release's Windows Installer package for this prefix's Windows (64-bit or 32-bit), and the
+// same package built with a higher version (8.2.1 for 8.2) beside the tests.
+std::string MsiPackagePath();
+std::string NextMsiPackagePath();
 
 // Where the setup program installs: Kavrilon\ in the native Program Files folder (the 64-bit one
 // on 64-bit Windows), with trailing "\".
@@ -18,6 +22,11 @@ std::string InstallFolder();
 std::string UninstallerPath();
 // The Start-menu shortcut for all users.
 std::string StartMenuShortcutPath();
+// An installation for the current user: %LOCALAPPDATA%\Programs\Kavrilon\ (with trailing "\"), its
+// uninstaller and the user's own Start-menu shortcut.
+std::string PerUserInstallFolder();
+std::string PerUserUninstallerPath();
+std::string UserStartMenuShortcutPath();
 // The file a shortcut points to; empty when it cannot be read.
 std::string ShortcutTarget(const std::string& shortcut);
 
@@ -32,7 +41,8 @@ struct TSetupRun {
     bool Started = false;
     bool TimedOut = false;
     DWORD ExitCode = 0; // of the program started (not of the copies it hands its work to)
-    // Every check box seen on a page, by its text, with the state the page showed first.
+    // Every check box and radio button seen on a page, by its text, with the state the page
+    // showed first.
     std::map<std::string, bool> CheckBoxesShown;
     // Pages passed and message boxes met, for failure messages.
     std::string Log;
@@ -46,6 +56,23 @@ TSetupRun RunSetupProgram(const std::string& exe, const std::vector<std::string>
                           bool pages = false, const std::map<std::string, bool>& choices = {},
                           DWORD timeoutMs = 120000);
 
-// Removes every trace of an installation left by a test (files, shortcut, registry entries), by the
-// installed uninstaller and then by hand.
+// Removes every trace of an installation left by a test (files, shortcut, registry entries), for
+// all users and for the current user, by the installed uninstallers and then by hand, and every
+// installed Windows Installer package of Kavrilon.
 void RemoveInstallation();
+
+// Runs msiexec.exe with the arguments and returns its exit code (~0u when it did not end in time).
+DWORD RunMsiexec(const std::vector<std::string>& arguments);
+// The product codes of the installed Windows Installer packages of Kavrilon (by its upgrade code).
+std::vector<std::string> InstalledMsiProducts();
+
+// While it lives, the setup programs started from this process take the account for one of the
+// given type ("User": without administrator rights) whatever the account really is: under Wine
+// every account is an administrator. The setup program reads KAVRILON_SETUP_ACCOUNT_TYPE.
+class TAssumedAccountType {
+public:
+    explicit TAssumedAccountType(const char* type);
+    ~TAssumedAccountType();
+    TAssumedAccountType(const TAssumedAccountType&) = delete;
+    TAssumedAccountType& operator=(const TAssumedAccountType&) = delete;
+};
