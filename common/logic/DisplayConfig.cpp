@@ -334,7 +334,7 @@ std::string DisplayConfigLine(const TDisplayConfig& config) {
 }
 
 bool ParseDisplayConfigLine(std::string_view line, TDisplayConfig& config) {
-    if (!line.empty() && line.back() == '\r') {
+    while (!line.empty() && line.back() == '\r') {
         line.remove_suffix(1);
     }
     if (line.substr(0, DisplayLinePrefix.size()) != DisplayLinePrefix) {
@@ -360,8 +360,10 @@ bool ParseDisplayConfigLine(std::string_view line, TDisplayConfig& config) {
 
 bool DisplayConfigOfLayout(std::string_view layoutBytes, TDisplayConfig& config) {
     while (!layoutBytes.empty()) {
+        // As the layout reader does: a line ends at LF, and every CR is dropped wherever it stands.
         const size_t end = layoutBytes.find('\n');
-        const std::string_view line = layoutBytes.substr(0, end);
+        std::string line(layoutBytes.substr(0, end));
+        line.erase(std::remove(line.begin(), line.end(), '\r'), line.end());
         if (ParseDisplayConfigLine(line, config)) {
             return true;
         }

@@ -92,12 +92,13 @@ bool UnescapeMonitorIdentity(std::string_view text, std::string& identity);
 // escaped. For example "# Display 0 0 1280 1024 0 0 1280 984 96 P DEL40F5-4A3B; ...".
 std::string DisplayConfigLine(const TDisplayConfig& config);
 
-// Parses such a line (without its line end; a trailing CR is allowed). False, with `config`
+// Parses such a line (without its line end; CRs at its end are allowed). False, with `config`
 // untouched, for any other line or a malformed record.
 bool ParseDisplayConfigLine(std::string_view line, TDisplayConfig& config);
 
 // The configuration recorded in the bytes of a layout file: the first line that parses as a
-// display line. False when the file records none (files of earlier versions).
+// display line, lines split as the layout reader splits them (at LF, every CR dropped). False when
+// the file records none (files of earlier versions).
 bool DisplayConfigOfLayout(std::string_view layoutBytes, TDisplayConfig& config);
 
 // Whether the position lies on some monitor of the configuration (inside its rectangle). A restore

@@ -117,6 +117,11 @@ TEST(DisplayConfig, CommentLineRoundTripsAndTodaysReaderSkipsIt) {
     ASSERT_TRUE(DisplayConfigOfLayout(file, recorded));
     EXPECT_EQ(DisplayConfigKey(recorded), DisplayConfigKey(config));
     EXPECT_FALSE(DisplayConfigOfLayout(LayoutHeaderLines("1280x1024", "20261208120000"), recorded));
+    // Line ends as a text-mode stream writes them (CR CR LF), as the reader reads them.
+    TDisplayConfig fromStream;
+    ASSERT_TRUE(
+        DisplayConfigOfLayout("key=x\r\r\n" + line.substr(0, line.size() - 2) + "\r\r\n", fromStream));
+    EXPECT_EQ(fromStream.Monitors.size(), config.Monitors.size());
 
     for (const char* malformed :
          {"# Display", "# Display ", "#Display 0 0 1 1 0 0 1 1 96 P x", "# Display 0 0 1 1 0 0 1 1 96 P",
