@@ -1,0 +1,24 @@
+#pragma once
+// The display configuration of the running system (the rules over it are in DisplayConfig.h).
+//
+// Rectangles, work areas and the primary flag come from EnumDisplayMonitors and GetMonitorInfo,
+// which a running process sees fresh after every change; the DPI from GetDpiForMonitor (effective
+// DPI, Windows 8.1 and later) or else the system DPI. Identities come from the display
+// configuration (Windows 7 and later: the EDID's manufacturer, product code and serial, else the
+// monitor's device path) or else from EnumDisplayDevices (the monitor's device id). The
+// "\\.\DISPLAYn" names only join monitors to those records; they are never an identity. Every
+// function that not every Windows has is looked up at run time. Without EnumDisplayMonitors
+// (Windows 95, NT 4) the snapshot is one monitor: the primary screen with its work area.
+//
+// A process that is not DPI-aware gets scaled rectangles and 96 DPI from these functions on a
+// scaled display; the main program and Explorer (where the shell extension runs) are aware.
+
+#include <string>
+
+#include "DisplayConfig.h"
+
+// The current configuration; never without a monitor.
+TDisplayConfig TakeDisplaySnapshot();
+
+// DisplayConfigKey of the current configuration.
+std::string CurrentDisplayKey();
