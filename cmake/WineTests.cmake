@@ -1,18 +1,19 @@
 # Registers the GoogleTest cases of a Windows test program with ctest, once per Wine prefix.
 #
 #   kv_add_wine_gtest(<target> PREFIXES win64 win32 SOURCES a.cpp b.cpp
-#                     [VARIANT name ENVIRONMENT VAR=value...] [TIMEOUT seconds])
+#                     [VARIANT name ENVIRONMENT VAR=value...] [TIMEOUT seconds] [LAUNCHER command...])
 #
 # Every TEST()/TEST_F() found in the sources becomes a ctest test "<prefix>.<Suite>.<Name>" that runs
 # the program under Wine (the toolchain's emulator) in the prefix <build>/wine/<prefix>, which the
 # test script creates once per run. Tests of one prefix never run at the same time: they share the
 # prefix's named mutexes, desktop windows and data folder. A VARIANT runs its cases with extra
-# environment settings under the names "<prefix>-<variant>.<Suite>.<Name>".
+# environment settings under the names "<prefix>-<variant>.<Suite>.<Name>". A LAUNCHER command runs
+# first and is given Wine and the program's command line to run (for settings only known at run time).
 
 set(KV_WINE_ROOT ${CMAKE_BINARY_DIR}/wine CACHE INTERNAL "Folder of the Wine prefixes the tests use")
 
 function(kv_add_wine_gtest target)
-    cmake_parse_arguments(ARG "" "TIMEOUT;VARIANT" "PREFIXES;SOURCES;ENVIRONMENT" ${ARGN})
+    cmake_parse_arguments(ARG "" "TIMEOUT;VARIANT" "PREFIXES;SOURCES;ENVIRONMENT;LAUNCHER" ${ARGN})
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 240)
     endif()
@@ -36,7 +37,12 @@ function(kv_add_wine_gtest target)
             else()
                 set(test_name ${prefix}.${case})
             endif()
-            add_test(NAME ${test_name} COMMAND ${target} --gtest_filter=${case})
+            if(ARG_LAUNCHER)
+                add_test(NAME ${test_name} COMMAND ${ARG_LAUNCHER} ${CMAKE_CROSSCOMPILING_EMULATOR}
+                         $<TARGET_FILE:${target}> --gtest_filter=${case})
+            else()
+                add_test(NAME ${test_name} COMMAND ${target} --gtest_filter=${case})
+            endif()
             set_tests_properties(${test_name} PROPERTIES
                 ENVIRONMENT "WINEPREFIX=${KV_WINE_ROOT}/${prefix};WINEDEBUG=-all;KV_WINE_PREFIX=${prefix};${ARG_ENVIRONMENT}"
                 RESOURCE_LOCK wine-${prefix}
@@ -44,6 +50,8 @@ function(kv_add_wine_gtest target)
                 LABELS "windows;${prefix}"
                 # A test program that finds no matching case would otherwise pass silently.
                 FAIL_REGULAR_EXPRESSION "\\[==========\\] 0 tests from 0 test suites ran"
+                # A case that cannot run here says so and is shown as skipped, not as passed.
+                SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]"
             )
             if(case MATCHES "\\.DISABLED_|^DISABLED_")
                 set_tests_properties(${test_name} PROPERTIES DISABLED TRUE)

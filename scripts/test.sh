@@ -12,12 +12,24 @@ trap kv_stop_all EXIT
 
 wine_root="$root/build/windows/wine"
 kv_start_display
+# Several monitors need an Xorg display of their own and a prefix on it; without them the tests
+# that need several monitors skip and say so.
+kv_start_monitor_display || echo "Tests with several monitors will be skipped" >&2
 
 # The prefixes are created while the programs build.
 prefix_log=$(mktemp)
-( kv_create_prefix "$wine_root/win64" win64 && kv_create_prefix "$wine_root/win32" win32 ) >"$prefix_log" 2>&1 &
+(
+    kv_create_prefix "$wine_root/win64" win64 && kv_create_prefix "$wine_root/win32" win32 &&
+        if [ -n "${KV_MONITOR_DISPLAY:-}" ]; then
+            export DISPLAY="$KV_MONITOR_DISPLAY"
+            kv_create_prefix "$wine_root/monitors" win32
+        else
+            rm -rf "$wine_root/monitors"
+        fi
+) >"$prefix_log" 2>&1 &
 prefix_job=$!
 KV_STARTED_PREFIXES+=("$wine_root/win64" "$wine_root/win32")
+if [ -n "${KV_MONITOR_DISPLAY:-}" ]; then KV_STARTED_PREFIXES+=("$wine_root/monitors"); fi
 
 # The time of each part, printed at the end.
 part_times=()
