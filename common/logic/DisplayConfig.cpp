@@ -12,7 +12,6 @@ namespace {
 constexpr std::string_view DisplayLinePrefix = "# Display ";
 constexpr std::string_view MonitorSeparator = "; ";
 constexpr std::string_view EmptyIdentity = "*";
-constexpr char HexDigits[] = "0123456789ABCDEF";
 // Grids with smaller cells are taken as misread: scanning them would take far too long.
 constexpr int32_t MinimumCellSize = 8;
 
@@ -43,10 +42,10 @@ std::vector<TMonitor> SortedMonitors(const TDisplayConfig& config) {
 }
 
 std::string HexText(uint32_t value, int digits, bool upper) {
+    const char* const table = upper ? "0123456789ABCDEF" : "0123456789abcdef";
     std::string text(static_cast<size_t>(digits), '0');
     for (int i = digits - 1; i >= 0; --i, value >>= 4) {
-        const char digit = HexDigits[value & 15];
-        text[static_cast<size_t>(i)] = upper || digit < 'A' ? digit : static_cast<char>(digit - 'A' + 'a');
+        text[static_cast<size_t>(i)] = table[value & 15];
     }
     return text;
 }
