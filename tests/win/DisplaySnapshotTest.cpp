@@ -162,7 +162,26 @@ private:
     DWORD value_ = 0;
 };
 
-TEST_F(DisplaySnapshot, ScaledDisplayGetsAKeyOfItsOwnAtTheSameResolution) {
+// An EDID value in a monitor's registry key, as Windows keeps it, removed again when it goes out of
+// scope. Wine writes none for the dummy outputs.
+class TPlantedEdid {
+public:
+    TPlantedEdid(const std::string& keyPath, const std::string& edid) {
+        planted_ =
+            RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                            key_.put(), nullptr) == ERROR_SUCCESS &&
+            RegSetValueExA(key_.get(), "EDID", 0, REG_BINARY, reinterpret_cast<const BYTE*>(edid.data()),
+                           static_cast<DWORD>(edid.size())) == ERROR_SUCCESS;
+    }
+    ~TPlantedEdid() { RegDeleteValueA(key_.get(), "EDID"); }
+    bool Planted() const { return planted_; }
+
+private:
+    TUniqueRegKey key_;
+    bool planted_ = false;
+};
+
+TEST_F(DisplaySnapshot, ScaledDisplayAndEdidGiveKeysOfTheirOwnAtTheSameResolution) {
     const TProbeSnapshot plain = ProbeSnapshot();
     ASSERT_EQ(plain.Config.Monitors.size(), 1u);
     ASSERT_EQ(plain.Config.Monitors[0].Dpi, StandardDpi);
@@ -177,6 +196,22 @@ TEST_F(DisplaySnapshot, ScaledDisplayGetsAKeyOfItsOwnAtTheSameResolution) {
     EXPECT_EQ(scaled.ResolutionKey, "1280x1024") << "the probe is DPI-aware: physical pixels";
     EXPECT_EQ(scaled.Key.size(), 18u) << scaled.Key;
     EXPECT_EQ(scaled.Key.rfind("1280x1024_", 0), 0u) << scaled.Key;
+
+    // With an EDID in the monitor's registry key, its manufacturer, product and serial name the
+    // monitor instead of its device path.
+    std::string keyPath;
+    ASSERT_TRUE(MonitorRegistryKeyOfPath(scaled.Config.Monitors[0].Identity, keyPath))
+        << scaled.Config.Monitors[0].Identity;
+    std::string edid(128, '\0');
+    const unsigned char base[16] = {0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00,
+                                    0x10, 0xAC, 0xF5, 0x40, 0x1D, 0x2C, 0x3B, 0x4A};
+    edid.replace(0, sizeof base, reinterpret_cast<const char*>(base), sizeof base);
+    TPlantedEdid planted(keyPath, edid);
+    ASSERT_TRUE(planted.Planted()) << keyPath;
+    const TProbeSnapshot named = ProbeSnapshot();
+    ASSERT_EQ(named.Config.Monitors.size(), 1u);
+    EXPECT_EQ(named.Config.Monitors[0].Identity, "DEL40F5-4A3B2C1D");
+    EXPECT_NE(named.Key, scaled.Key);
 }
 
 } // namespace
