@@ -143,7 +143,7 @@ struct TNewIconPlacement {
 // position; the cells are scanned as the desktop fills them, down each column from the top-left,
 // and the first of equally near cells wins. A cell is free when its box intersects the box of no
 // restored icon, no icon that stays and no icon placed before. Nothing moves with a grid whose
-// cells are not at least 1 x 1.
+// cells are smaller than 8 x 8 (a grid that was not read): such icons are counted as unplaced.
 TNewIconPlacement PlaceNewIcons(const TDisplayConfig& config, const TDesktopGrid& grid,
                                 const std::vector<TDisplayPoint>& restored,
                                 const std::vector<TDisplayPoint>& unlisted);
