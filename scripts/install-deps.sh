@@ -9,6 +9,10 @@ packages=(
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
     wine wine32:i386 wine64
     xvfb xauth imagemagick
+    # Several monitors for the tests: Xorg with the dummy driver and xrandr; 32-bit programs see
+    # the dummy outputs only with the i386 RandR, Render and Xinerama libraries.
+    xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
+    libxrandr2:i386 libxrender1:i386 libxinerama1:i386
     nsis unzip
     msitools wixl python3-jsonschema python3-yaml
 )

@@ -12,6 +12,9 @@ trap kv_stop_all EXIT
 
 wine_root="$root/build/windows/wine"
 kv_start_display
+# Several monitors need an Xorg display of their own and a prefix on it; without them the tests
+# that need several monitors skip and say so.
+kv_start_monitor_display || echo "Tests with several monitors will be skipped" >&2
 
 # The Windows tests run in two copies of each prefix side by side (see cmake/WineTests.cmake).
 lanes=2
@@ -21,10 +24,19 @@ mapfile -t win32_dirs < <(lane_dirs win32)
 
 # The prefixes are created while the programs build.
 prefix_log=$(mktemp)
-( kv_create_prefix "${win64_dirs[0]}" win64 "${win64_dirs[@]:1}" &&
-  kv_create_prefix "${win32_dirs[0]}" win32 "${win32_dirs[@]:1}" ) >"$prefix_log" 2>&1 &
+(
+    kv_create_prefix "${win64_dirs[0]}" win64 "${win64_dirs[@]:1}" &&
+        kv_create_prefix "${win32_dirs[0]}" win32 "${win32_dirs[@]:1}" &&
+        if [ -n "${KV_MONITOR_DISPLAY:-}" ]; then
+            export DISPLAY="$KV_MONITOR_DISPLAY"
+            kv_create_prefix "$wine_root/monitors-0" win32
+        else
+            rm -rf "$wine_root/monitors-0"
+        fi
+) >"$prefix_log" 2>&1 &
 prefix_job=$!
 KV_STARTED_PREFIXES+=("${win64_dirs[@]}" "${win32_dirs[@]}")
+if [ -n "${KV_MONITOR_DISPLAY:-}" ]; then KV_STARTED_PREFIXES+=("$wine_root/monitors-0"); fi
 
 # The time of each part, printed at the end.
 part_times=()

@@ -1,10 +1,16 @@
 # Sourced by the scripts: a virtual X display and private Wine prefixes, and their clean shutdown.
 #
 #   kv_start_display            starts Xvfb on a free display and exports DISPLAY
+#   kv_start_monitor_display    starts Xorg with the dummy driver (several monitors) on a free display
+#                               and exports its name as KV_MONITOR_DISPLAY; DISPLAY stays Xvfb's
+#   kv_monitor_attach OUTPUT MODE PLACE [OTHER]   switches a dummy output on, e.g. DUMMY1 1024x768
+#                               right-of (or left-of, above, below; OTHER defaults to DUMMY0)
+#   kv_monitor_move OUTPUT PLACE [OTHER]          moves an output that is on
+#   kv_monitor_detach OUTPUT                      switches an output off
 #   kv_create_prefix DIR ARCH [COPY...]
 #                               creates a fresh prefix (ARCH win64 or win32), and copies of it, each with a
 #                               persistent wineserver
-#   kv_stop_all                 stops every wineserver started here and the X server
+#   kv_stop_all                 stops every wineserver started here and the X servers
 #
 # Everything started here is recorded so that kv_stop_all (installed as an EXIT trap by the
 # callers) leaves nothing running.
@@ -12,6 +18,7 @@
 KV_STARTED_PREFIXES=()
 KV_MOUNTS=()
 KV_XVFB_PID=""
+KV_XORG_PID=""
 export WINEDEBUG=-all
 # Keep Wine from asking to install Mono or Gecko into fresh prefixes.
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -35,6 +42,69 @@ kv_start_display() {
     export DISPLAY=":$(head -n1 "$fd_file" | tr -d '[:space:]')"
     rm -f "$fd_file"
     echo "Virtual display $DISPLAY ($screen)"
+}
+
+# Wine sees several monitors only on an X server whose RandR reports several outputs: Xorg with the
+# dummy driver does (Xvfb does not). Xorg needs root; without root it is started through sudo when
+# sudo works without a password. A Wine prefix takes its monitors from the display its first
+# program ran on, so the tests that need several monitors use a prefix of their own on this display.
+kv_start_monitor_display() {
+    local conf fd_file log sudo=()
+    conf="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/tests/win/xorg-dummy-monitors.conf"
+    if ! command -v Xorg >/dev/null || ! command -v xrandr >/dev/null; then
+        echo "No monitor display: Xorg or xrandr is not installed (scripts/install-deps.sh)" >&2
+        return 1
+    fi
+    if [ "$(id -u)" -ne 0 ]; then
+        if ! sudo -n true 2>/dev/null; then
+            echo "No monitor display: Xorg needs root, and sudo asks for a password" >&2
+            return 1
+        fi
+        sudo=(sudo -n)
+    fi
+    fd_file=$(mktemp)
+    log=$(mktemp --suffix=.xorg.log)
+    # Like Xvfb, Xorg picks a free display itself and writes its number once it accepts connections.
+    "${sudo[@]}" Xorg -displayfd 3 -config "$conf" -logfile "$log" -noreset -nolisten tcp -sharevts -novtswitch \
+        3>"$fd_file" >/dev/null 2>&1 &
+    KV_XORG_PID=$!
+    local waited=0
+    while [ ! -s "$fd_file" ]; do
+        if ! kill -0 "$KV_XORG_PID" 2>/dev/null || [ $waited -ge 300 ]; then
+            echo "No monitor display: Xorg did not start (log: $log)" >&2
+            kill "$KV_XORG_PID" 2>/dev/null || true
+            KV_XORG_PID=""
+            rm -f "$fd_file"
+            return 1
+        fi
+        sleep 0.05
+        waited=$((waited + 1))
+    done
+    export KV_MONITOR_DISPLAY=":$(head -n1 "$fd_file" | tr -d '[:space:]')"
+    rm -f "$fd_file" "$log"
+    echo "Monitor display $KV_MONITOR_DISPLAY (Xorg dummy outputs DUMMY0 to DUMMY15, DUMMY0 on)"
+}
+
+# xrandr on the monitor display. The plain call at the end probes the outputs again: before it, Wine
+# still takes a newly switched-on output for disconnected.
+kv_monitor_xrandr() {
+    [ -n "${KV_MONITOR_DISPLAY:-}" ] || { echo "No monitor display started" >&2; return 1; }
+    DISPLAY="$KV_MONITOR_DISPLAY" xrandr "$@" && DISPLAY="$KV_MONITOR_DISPLAY" xrandr >/dev/null
+}
+
+kv_monitor_attach() {
+    local output="$1" mode="$2" place="$3" other="${4:-DUMMY0}"
+    # Adding a mode the output has already fails harmlessly.
+    DISPLAY="$KV_MONITOR_DISPLAY" xrandr --addmode "$output" "$mode" 2>/dev/null || true
+    kv_monitor_xrandr --output "$output" --mode "$mode" "--$place" "$other"
+}
+
+kv_monitor_move() {
+    kv_monitor_xrandr --output "$1" "--$2" "${3:-DUMMY0}"
+}
+
+kv_monitor_detach() {
+    kv_monitor_xrandr --output "$1" --off
 }
 
 kv_create_prefix() {
@@ -113,6 +183,12 @@ kv_stop_all() {
         rmdir "$dir" 2>/dev/null || true
     done
     KV_MOUNTS=()
+    if [ -n "$KV_XORG_PID" ]; then
+        # Through sudo the signal is passed on to Xorg.
+        kill "$KV_XORG_PID" 2>/dev/null || true
+        wait "$KV_XORG_PID" 2>/dev/null || true
+        KV_XORG_PID=""
+    fi
     if [ -n "$KV_XVFB_PID" ]; then
         kill "$KV_XVFB_PID" 2>/dev/null || true
         wait "$KV_XVFB_PID" 2>/dev/null || true
