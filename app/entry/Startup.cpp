@@ -6,7 +6,6 @@
 
 #include "CommandLine.h"
 #include "DataFolder.h"
-#include "DesktopLocate.h"
 #include "ExitCodes.h"
 #include "KavrilonNames.h"
 #include "Options.h"
@@ -78,8 +77,6 @@ int RunKavrilon(const std::vector<std::string>& arguments) {
         RunTrayPhase();
     }
 
-    // The only handle that outlives an action: the shell's process of the last desktop search.
-    ReleaseShellProcess();
     CoUninitialize();
     return ExitCode;
 }

@@ -14,8 +14,9 @@ bool MessagesShown();
 
 // The exit code of a desktop session's status: 0 when ready, 2 otherwise.
 int32_t ExitCodeOf(TDesktopStatus status);
-// "Desktop not found" or "The desktop does not respond"; nothing for a missing buffer.
-void ReportDesktopStatus(TDesktopStatus status);
+// "Desktop not found" (with the search's diagnostic) or "The desktop does not respond"; nothing for
+// a missing buffer.
+void ReportDesktopStatus(const TDesktopReport& report);
 
 // A layout file read into a table of its own.
 struct TLayoutContent {

@@ -7,7 +7,6 @@
 #include "Actions.h"
 #include "BackupArchive.h"
 #include "DataFolder.h"
-#include "DesktopLocate.h"
 #include "DesktopSession.h"
 #include "ExitCodes.h"
 #include "Language.h"
@@ -37,9 +36,11 @@ bool ChangesIconSize() {
 
 // What became of a restore, for the caller to report once the desktop session is closed.
 struct TRestoreOutcome {
-    TDesktopStatus Status = TDesktopStatus::NotFound;
+    TDesktopReport Desktop;
     int32_t ReadCode = LayoutReadComplete; // of the layout file, when the desktop was ready
-    bool Restored() const { return Status == TDesktopStatus::Ready && ReadCode == LayoutReadComplete; }
+    bool Restored() const {
+        return Desktop.Status == TDesktopStatus::Ready && ReadCode == LayoutReadComplete;
+    }
 };
 
 // Moves the icons of `capture` (read in `session`) to the positions of `layout`: align-to-grid and
@@ -58,10 +59,11 @@ TDesktopStatus ApplyLayout(TDesktopSession& session, const TDesktopCapture& capt
     }
     // A view inside a "Worker" window gets that window sized to the view, so that positions mean
     // the same as in a view inside Progman. Asynchronous: the move never waits for the shell.
-    if (session.Status == TDesktopStatus::Ready && DefViewUnderWorker) {
+    const TDesktopLocation& location = session.Shell.Location;
+    if (session.Status == TDesktopStatus::Ready && location.DefViewUnderWorker) {
         RECT view = {};
-        GetWindowRect(DefViewWindow, &view);
-        SetWindowPos(GetParent(DefViewWindow), nullptr, view.left, view.top, view.right - view.left,
+        GetWindowRect(location.DefView, &view);
+        SetWindowPos(GetParent(location.DefView), nullptr, view.left, view.top, view.right - view.left,
                      view.bottom - view.top, SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
     }
     // After a change of the icon size, or with auto-arrange on at the reading, the view may have
@@ -78,15 +80,14 @@ TDesktopStatus ApplyLayout(TDesktopSession& session, const TDesktopCapture& capt
 TRestoreOutcome RestoreInSession(TDesktopSession& session, const TDesktopCapture& capture,
                                  const std::string& path) {
     TRestoreOutcome outcome;
-    outcome.Status = session.Status;
-    if (outcome.Status != TDesktopStatus::Ready) {
-        return outcome;
+    if (session.Status == TDesktopStatus::Ready) {
+        const TLayoutContent layout = ReadLayout(path);
+        outcome.ReadCode = layout.Code;
+        if (layout.Code == LayoutReadComplete) {
+            ApplyLayout(session, capture, layout);
+        }
     }
-    const TLayoutContent layout = ReadLayout(path);
-    outcome.ReadCode = layout.Code;
-    if (layout.Code == LayoutReadComplete) {
-        outcome.Status = ApplyLayout(session, capture, layout);
-    }
+    outcome.Desktop = ReportOf(session);
     return outcome;
 }
 
@@ -103,9 +104,9 @@ TRestoreOutcome RestoreFile(const std::string& path) {
 
 // Sets the exit code of a restore and shows what went wrong (the session must be closed).
 bool ReportRestore(const TRestoreOutcome& outcome, const std::string& path) {
-    if (outcome.Status != TDesktopStatus::Ready) {
-        ExitCode = ExitCodeOf(outcome.Status);
-        ReportDesktopStatus(outcome.Status);
+    if (outcome.Desktop.Status != TDesktopStatus::Ready) {
+        ExitCode = ExitCodeOf(outcome.Desktop.Status);
+        ReportDesktopStatus(outcome.Desktop);
         return false;
     }
     ExitCode = outcome.ReadCode == LayoutReadError ? ExitLayoutFileError : ExitSuccess;
@@ -265,7 +266,7 @@ void RestoreAction(int kind, const std::string& backupId) {
     if (!ReportRestore(outcome, path)) {
         // A shell that stopped answering may have taken some of the moves: the undo backup then
         // keeps the arrangement before them. Otherwise nothing moved and it is not needed.
-        if (outcome.Status != TDesktopStatus::NotResponding) {
+        if (outcome.Desktop.Status != TDesktopStatus::NotResponding) {
             DeleteUndoBackup(undoPath);
         }
         return;

@@ -7,7 +7,6 @@
 #include "Actions.h"
 #include "BackupArchive.h"
 #include "DataFolder.h"
-#include "DesktopLocate.h"
 #include "DesktopSession.h"
 #include "ExitCodes.h"
 #include "Language.h"
@@ -69,10 +68,10 @@ int32_t ExitCodeOf(TDesktopStatus status) {
     return status == TDesktopStatus::Ready ? ExitSuccess : ExitDesktopNotFound;
 }
 
-void ReportDesktopStatus(TDesktopStatus status) {
-    if (status == TDesktopStatus::NotFound) {
-        ShowDesktopNotFound();
-    } else if (status == TDesktopStatus::NotResponding) {
+void ReportDesktopStatus(const TDesktopReport& report) {
+    if (report.Status == TDesktopStatus::NotFound) {
+        ShowDesktopNotFound(report.LocateError);
+    } else if (report.Status == TDesktopStatus::NotResponding) {
         ShowDesktopNotResponding();
     }
 }
@@ -140,10 +139,10 @@ bool SaveLayout(int kind, std::string* writtenPath) {
         return true;
     }
     TDesktopCapture capture;
-    const TDesktopStatus status = CaptureDesktop(capture, RunningWindows.IsVistaFamily);
-    if (status != TDesktopStatus::Ready) {
-        ExitCode = ExitCodeOf(status);
-        ReportDesktopStatus(status);
+    const TDesktopReport desktop = CaptureDesktop(capture, RunningWindows.IsVistaFamily);
+    if (desktop.Status != TDesktopStatus::Ready) {
+        ExitCode = ExitCodeOf(desktop.Status);
+        ReportDesktopStatus(desktop);
         return true;
     }
     const TSaveOutcome outcome = WriteCapture(kind, capture, key, chosenFile);
@@ -168,10 +167,10 @@ void SavePrimaryAction() {
     // One reading serves the comparison with the primary layout and the new file. Without a
     // reading nothing is written, so the old primary layout is not copied into the archive either.
     TDesktopCapture capture;
-    const TDesktopStatus status = CaptureDesktop(capture, RunningWindows.IsVistaFamily);
-    if (status != TDesktopStatus::Ready) {
-        ExitCode = ExitCodeOf(status);
-        ReportDesktopStatus(status);
+    const TDesktopReport desktop = CaptureDesktop(capture, RunningWindows.IsVistaFamily);
+    if (desktop.Status != TDesktopStatus::Ready) {
+        ExitCode = ExitCodeOf(desktop.Status);
+        ReportDesktopStatus(desktop);
         return;
     }
     if (CaptureDiffersFromFile(capture, PrimaryLayoutPath(DataFolder, key), true) &&
@@ -183,7 +182,7 @@ void SavePrimaryAction() {
 
 bool PrimaryDiffers() {
     TDesktopCapture capture;
-    return CaptureDesktop(capture, false) != TDesktopStatus::Ready ||
+    return CaptureDesktop(capture, false).Status != TDesktopStatus::Ready ||
            CaptureDiffersFromFile(capture, PrimaryLayoutPath(DataFolder, ResolutionKey()), true);
 }
 
@@ -195,6 +194,6 @@ bool RestoreWouldMove(const std::string& backupId) {
 
 bool RestoreWouldMoveFile(const std::string& path) {
     TDesktopCapture capture;
-    return CaptureDesktop(capture, false) != TDesktopStatus::Ready ||
+    return CaptureDesktop(capture, false).Status != TDesktopStatus::Ready ||
            CaptureDiffersFromFile(capture, path, false);
 }
