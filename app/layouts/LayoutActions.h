@@ -3,11 +3,9 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "DesktopCapture.h"
 #include "DesktopSession.h"
-#include "ItemProp.h"
 
 // Messages and questions may be shown: outside the command line, or with the DLG switch.
 bool MessagesShown();
@@ -17,14 +15,6 @@ int32_t ExitCodeOf(TDesktopStatus status);
 // "Desktop not found" (with the search's diagnostic) or "The desktop does not respond"; nothing for
 // a missing buffer.
 void ReportDesktopStatus(const TDesktopReport& report);
-
-// A layout file read into a table of its own.
-struct TLayoutContent {
-    int32_t Code = 0; // ReadLayoutFile's code; Entries and Grid only after 0
-    std::vector<TItemProp> Entries;
-    bool Grid = false;
-};
-TLayoutContent ReadLayout(const std::string& path);
 
 enum class TSaveResult { Saved, Cancelled, WriteFailed };
 struct TSaveOutcome {

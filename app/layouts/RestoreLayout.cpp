@@ -81,7 +81,7 @@ TRestoreOutcome RestoreInSession(TDesktopSession& session, const TDesktopCapture
                                  const std::string& path) {
     TRestoreOutcome outcome;
     if (session.Status == TDesktopStatus::Ready) {
-        const TLayoutContent layout = ReadLayout(path);
+        const TLayoutContent layout = ReadLayoutFile(path);
         outcome.ReadCode = layout.Code;
         if (layout.Code == LayoutReadComplete) {
             ApplyLayout(session, capture, layout);
@@ -150,7 +150,7 @@ void UndoRestore(const std::string& undoPath, bool hadGrid) {
 // A restored backup may become the new primary layout. Without a readable primary layout the offer
 // is not made.
 void OfferBackupAsPrimary(const std::string& key) {
-    if (ReadLayout(PrimaryLayoutPath(DataFolder, key)).Code != LayoutReadComplete || !PrimaryDiffers()) {
+    if (ReadLayoutFile(PrimaryLayoutPath(DataFolder, key)).Code != LayoutReadComplete || !PrimaryDiffers()) {
         return;
     }
     const std::string caption =
@@ -244,7 +244,7 @@ void RestoreAction(int kind, const std::string& backupId) {
                 (undoFailed ? failedUndoPath : undoPath) = undo.Path;
             }
             if (!undoFailed) {
-                const TLayoutContent layout = ReadLayout(path);
+                const TLayoutContent layout = ReadLayoutFile(path);
                 wouldMove =
                     layout.Code == LayoutReadComplete && CaptureDiffersFrom(capture, layout.Entries, false);
             }

@@ -54,7 +54,7 @@ void ShowSavedNotice(const std::string& key) {
 // Whether a capture differs from the layout file at `path`; a file that cannot be read counts as
 // different.
 bool CaptureDiffersFromFile(const TDesktopCapture& capture, const std::string& path, bool exact) {
-    const TLayoutContent layout = ReadLayout(path);
+    const TLayoutContent layout = ReadLayoutFile(path);
     return layout.Code != LayoutReadComplete || CaptureDiffersFrom(capture, layout.Entries, exact);
 }
 
@@ -74,17 +74,6 @@ void ReportDesktopStatus(const TDesktopReport& report) {
     } else if (report.Status == TDesktopStatus::NotResponding) {
         ShowDesktopNotResponding();
     }
-}
-
-TLayoutContent ReadLayout(const std::string& path) {
-    TLayoutContent layout;
-    layout.Code = ReadLayoutFile(path);
-    if (layout.Code == LayoutReadComplete) {
-        layout.Entries = std::move(LayoutEntries);
-        layout.Grid = LayoutHasGrid;
-    }
-    LayoutEntries.clear();
-    return layout;
 }
 
 TSaveOutcome WriteCapture(int kind, const TDesktopCapture& capture, const std::string& key,
