@@ -1,6 +1,7 @@
 #include "TrayWindow.h"
 
 #include <string>
+#include <vector>
 
 #include "ActionProcedures.h"
 #include "Actions.h"
@@ -45,6 +46,10 @@ HMENU ResourceMenu = nullptr;
 // requests of one kind collapse into one.
 bool AutoRestorePending = false;
 bool FirstRunPending = false;
+
+// The backups the archive menu listed last, newest first: entry i carries the tray id of
+// RestoreBackup plus i. Kept after the menu closes, for the command of the chosen entry.
+std::vector<std::string> ListedBackupIds;
 
 bool PrimaryExistsNow() {
     return PrimaryExists(ResolutionKey());
@@ -98,15 +103,15 @@ void BuildBackupMenu() {
     for (int count = GetMenuItemCount(BackupMenu); count > 0; --count) {
         DeleteMenu(BackupMenu, 0, MF_BYPOSITION);
     }
-    EnumerateBackups(ResolutionKey(), true);
-    if (BackupIds.empty()) {
+    ListedBackupIds = EnumerateBackups(ResolutionKey(), true);
+    if (ListedBackupIds.empty()) {
         AppendMenuA(BackupMenu, MF_STRING | MF_DISABLED, 0,
                     LangPick("Kein Backup vorhanden", "No backup available").c_str());
         return;
     }
-    for (size_t n = 0; n < BackupIds.size(); ++n) {
+    for (size_t n = 0; n < ListedBackupIds.size(); ++n) {
         AppendMenuA(BackupMenu, MF_STRING, CommandRecord(TCommand::RestoreBackup).TrayId + n,
-                    BackupLabel(BackupIds[n]).c_str());
+                    BackupLabel(ListedBackupIds[n]).c_str());
     }
     AppendMenuA(BackupMenu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(BackupMenu, MF_STRING, CommandDeleteBackups, MenuText(CommandDeleteBackups).c_str());
@@ -173,10 +178,10 @@ void RunTrayCommand(UINT id) {
         return;
     case TCommand::RestoreBackup: {
         const size_t index = id - record->TrayId;
-        if (index >= BackupIds.size()) {
+        if (index >= ListedBackupIds.size()) {
             return;
         }
-        SelectedBackupId = BackupIds[index];
+        SelectedBackupId = ListedBackupIds[index];
         RunAction(RestoreSelectedBackupAction);
         // The id belongs to this restore only: no later restore of the instance, a deferred
         // automatic one included, is taken for the restore of a backup.
