@@ -39,7 +39,6 @@ void RunTrayPhase() {
     }
     InitDefaults();
     WriteOptions();
-    CommandLineFile.clear();
 
     SetLastError(ERROR_SUCCESS);
     TUniqueHandle mutex(CreateMutexA(nullptr, FALSE, SingleInstanceMutexName));

@@ -26,8 +26,8 @@ namespace {
 constexpr uint16_t IconSizeCommands[4] = {0, 0x7050, 0x704E, 0x704F};
 
 // The file named on the command line, else the one chosen in the open dialog (empty: cancelled).
-std::string ChooseRestoreFile() {
-    return CommandLineFile.empty() ? OpenLayoutFileDialog() : CommandLineFile;
+std::string ChooseRestoreFile(const std::string& named) {
+    return named.empty() ? OpenLayoutFileDialog() : named;
 }
 
 bool ChangesIconSize() {
@@ -176,7 +176,7 @@ bool RestoreLayout(const std::string& path) {
     return ReportRestore(RestoreFile(path), path);
 }
 
-void RestoreAction(int kind, const std::string& backupId) {
+void RestoreAction(int kind, const std::string& name) {
     const std::string key = ResolutionKey();
     std::string path;
     std::string titleSuffix;
@@ -187,14 +187,14 @@ void RestoreAction(int kind, const std::string& backupId) {
         titleSuffix = " - " + ApplyCaseMarks(LangPick("Hauptlayout", "Primary #layout"), CaseUpper);
         break;
     case RestoreKindFile:
-        path = ChooseRestoreFile();
+        path = ChooseRestoreFile(name);
         titleSuffix = " - " + LangPick("Datei", "File");
         break;
     case RestoreKindBackup:
         // Only a well-formed id names a file inside the archive.
-        if (IsValidBackupId(backupId)) {
-            path = BackupFilePath(DataFolder, key, backupId);
-            titleSuffix = " - " + BackupLabel(backupId);
+        if (IsValidBackupId(name)) {
+            path = BackupFilePath(DataFolder, key, name);
+            titleSuffix = " - " + BackupLabel(name);
         }
         break;
     default:

@@ -24,8 +24,8 @@
 namespace {
 
 // The file named on the command line, else the one chosen in the save dialog (empty: cancelled).
-std::string ChooseSaveFile() {
-    return CommandLineFile.empty() ? SaveLayoutFileDialog() : CommandLineFile;
+std::string ChooseSaveFile(const std::string& named) {
+    return named.empty() ? SaveLayoutFileDialog() : named;
 }
 
 std::string TargetPath(int kind, const std::string& key, const std::string& chosenFile) {
@@ -116,14 +116,14 @@ bool FinishSave(int kind, const TSaveOutcome& outcome, const std::string& key) {
     }
 }
 
-bool SaveLayout(int kind, std::string* writtenPath) {
+bool SaveLayout(int kind, const std::string& file, std::string* writtenPath) {
     if (writtenPath != nullptr) {
         writtenPath->clear();
     }
     ExitCode = ExitDesktopNotFound;
     const std::string key = ResolutionKey();
     // The file is chosen once, before the desktop is touched; a cancelled dialog ends the save.
-    const std::string chosenFile = kind == SaveKindFile ? ChooseSaveFile() : std::string();
+    const std::string chosenFile = kind == SaveKindFile ? ChooseSaveFile(file) : std::string();
     if (kind == SaveKindFile && chosenFile.empty()) {
         return true;
     }

@@ -78,7 +78,7 @@ void RunPendingWork() {
 }
 
 // Runs a user action under the action mutex, then what was deferred meanwhile.
-void RunTrayAction(TAction action) {
+void RunTrayAction(const TAction& action) {
     RunAction(action);
     RunPendingWork();
 }
@@ -153,7 +153,6 @@ void RunTrayCommand(UINT id) {
         RunTrayAction(SavePrimaryAction);
         return;
     case TCommand::RestorePrimary:
-        SelectedBackupId.clear();
         RunTrayAction(RestorePrimaryUnlessPortable);
         return;
     case TCommand::Options:
@@ -181,12 +180,9 @@ void RunTrayCommand(UINT id) {
         if (index >= ListedBackupIds.size()) {
             return;
         }
-        SelectedBackupId = ListedBackupIds[index];
-        RunAction(RestoreSelectedBackupAction);
-        // The id belongs to this restore only: no later restore of the instance, a deferred
-        // automatic one included, is taken for the restore of a backup.
-        SelectedBackupId.clear();
-        RunPendingWork();
+        // A copy: the listing may be made afresh while the restore runs.
+        const std::string backupId = ListedBackupIds[index];
+        RunTrayAction([&backupId] { RestoreAction(RestoreKindBackup, backupId); });
         return;
     }
     case TCommand::OwnerWindow:

@@ -98,9 +98,8 @@ bool BenchDesktop(unsigned icons) {
         return false;
     }
     const int runs = icons <= 200 ? 10 : 3;
-    CommandLineFile = saved;
     const TBenchFigure save =
-        MeasureRuns("save (SaveLayout to a file)", runs, [] { SaveLayout(SaveKindFile); });
+        MeasureRuns("save (SaveLayout to a file)", runs, [&] { SaveLayout(SaveKindFile, saved); });
     // Alternating between two layouts moves every icon each time.
     bool toAway = true;
     const TBenchFigure restoreAll = MeasureRuns("restore moving every icon", runs, [&] {
