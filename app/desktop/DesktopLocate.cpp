@@ -2,77 +2,63 @@
 
 #include "CallbackBarrier.h"
 
-HWND ProgmanWindow = nullptr;
-HWND DefViewWindow = nullptr;
-bool DefViewUnderWorker = false;
-HWND DesktopListView = nullptr;
-DWORD ShellProcessId = 0;
-HANDLE ShellProcess = nullptr;
-std::string LocateErrorText;
-
 namespace {
 
-bool StopAt(int stage) {
-    LocateErrorText = FormatLocateError(stage, GetLastError());
+bool StopAt(TDesktopLocation& location, int stage) {
+    location.ErrorText = FormatLocateError(stage, GetLastError());
     return false;
 }
 
-BOOL FindDefView(HWND window) {
-    DefViewWindow = nullptr;
+BOOL FindDefView(HWND window, TDesktopLocation& location) {
+    location.DefView = nullptr;
     char className[50] = {};
     const int length = GetClassNameA(window, className, sizeof(className));
     const std::string_view name(className, length > 0 ? static_cast<size_t>(length) : 0);
     if (!MayHoldDesktopView(name)) {
         return TRUE;
     }
-    DefViewWindow = FindWindowExA(window, nullptr, "ShellDLL_DefView", nullptr);
-    if (DefViewWindow == nullptr) {
+    location.DefView = FindWindowExA(window, nullptr, "ShellDLL_DefView", nullptr);
+    if (location.DefView == nullptr) {
         return TRUE;
     }
-    DefViewUnderWorker = IsWorkerClass(name);
+    location.DefViewUnderWorker = IsWorkerClass(name);
     return FALSE;
 }
 
 } // namespace
 
-BOOL CALLBACK FindDefViewProc(HWND window, LPARAM) {
-    return CallbackBarrier<BOOL>(FALSE, [&] { return FindDefView(window); });
+BOOL CALLBACK FindDefViewProc(HWND window, LPARAM location) {
+    return CallbackBarrier<BOOL>(
+        FALSE, [&] { return FindDefView(window, *reinterpret_cast<TDesktopLocation*>(location)); });
 }
 
-bool LocateDesktop() {
-    ReleaseShellProcess();
+bool LocateDesktop(TDesktopLocation& location) {
+    location.ShellProcess.reset();
 
-    ProgmanWindow = FindWindowA("Progman", "Program Manager");
-    if (ProgmanWindow == nullptr) {
-        return StopAt(0);
+    location.Progman = FindWindowA("Progman", "Program Manager");
+    if (location.Progman == nullptr) {
+        return StopAt(location, 0);
     }
 
     // Every visited window resets it; cleared here too so that a stale view is never kept.
-    DefViewWindow = nullptr;
-    EnumWindows(FindDefViewProc, 0);
-    if (DefViewWindow == nullptr) {
-        return StopAt(1);
+    location.DefView = nullptr;
+    EnumWindows(FindDefViewProc, reinterpret_cast<LPARAM>(&location));
+    if (location.DefView == nullptr) {
+        return StopAt(location, 1);
     }
 
-    DesktopListView = FindWindowExA(DefViewWindow, nullptr, "SysListView32", nullptr);
-    if (DesktopListView == nullptr) {
-        return StopAt(2);
+    location.ListView = FindWindowExA(location.DefView, nullptr, "SysListView32", nullptr);
+    if (location.ListView == nullptr) {
+        return StopAt(location, 2);
     }
 
-    ShellProcessId = 0;
-    GetWindowThreadProcessId(DesktopListView, &ShellProcessId);
-    ShellProcess = OpenProcess(ShellProcessAccess, FALSE, ShellProcessId);
-    if (ShellProcess == nullptr) {
-        return StopAt(3);
+    location.ShellProcessId = 0;
+    GetWindowThreadProcessId(location.ListView, &location.ShellProcessId);
+    location.ShellProcess.reset(OpenProcess(ShellProcessAccess, FALSE, location.ShellProcessId));
+    if (!location.ShellProcess) {
+        return StopAt(location, 3);
     }
     return true;
-}
-
-void ReleaseShellProcess() {
-    if (ShellProcess != nullptr) {
-        CloseHandle(ShellProcess);
-        ShellProcess = nullptr;
-    }
 }
 
 TScreenRect GetVirtualScreenRect() {

@@ -2,9 +2,7 @@
 
 #include <commctrl.h>
 
-#include "DesktopLocate.h"
 #include "FolderViewAccess.h"
-#include "ItemAccess.h"
 #include "WindowsVersion.h"
 
 namespace {
@@ -16,25 +14,34 @@ TDesktopStatus Failed(TDesktopSession& session, TDesktopStatus status) {
 
 // The status after a step that sent messages to the shell.
 TDesktopStatus AfterMessages(TDesktopSession& session) {
-    return ShellNotResponding ? Failed(session, TDesktopStatus::NotResponding) : session.Status;
+    return session.Shell.NotResponding ? Failed(session, TDesktopStatus::NotResponding) : session.Status;
 }
 
 } // namespace
 
+TDesktopReport ReportOf(const TDesktopSession& session) {
+    TDesktopReport report;
+    report.Status = session.Status;
+    if (session.Status == TDesktopStatus::NotFound) {
+        report.LocateError = session.Shell.Location.ErrorText;
+    }
+    return report;
+}
+
 TDesktopStatus OpenDesktopSession(TDesktopSession& session, bool useFolderView) {
     session = TDesktopSession{};
-    ResetShellTimeout();
-    if (!LocateDesktop()) {
+    TShellAccess& shell = session.Shell;
+    if (!LocateDesktop(shell.Location)) {
         return Failed(session, TDesktopStatus::NotFound);
     }
-    AllocSharedBuffer();
-    if (SharedBuffer == nullptr) {
-        ReleaseShellProcess();
+    AllocSharedBuffer(shell);
+    if (shell.Buffer == nullptr) {
+        shell.Location.ShellProcess.reset();
         return Failed(session, TDesktopStatus::NoBuffer);
     }
     session.Status = TDesktopStatus::Ready;
     // A first message tells a shell that does not answer before anything else is tried.
-    if (DesktopItemCount() < 0 || ShellNotResponding) {
+    if (DesktopItemCount(shell) < 0 || shell.NotResponding) {
         return Failed(session, TDesktopStatus::NotResponding);
     }
     if (useFolderView) {
@@ -44,20 +51,21 @@ TDesktopStatus OpenDesktopSession(TDesktopSession& session, bool useFolderView) 
 }
 
 void CloseDesktopSession(TDesktopSession& session) {
+    TShellAccess& shell = session.Shell;
     CloseFolderView(session);
     if (session.RedrawHeldOff) {
-        SetDesktopRedraw(true);
+        SetDesktopRedraw(shell, true);
         session.RedrawHeldOff = false;
     }
     if (session.AutoArrangeSwitchedOff) {
         // A shell that does not answer gets the command queued for when it answers again.
-        if (!SendViewCommand(RunningWindows.AutoArrangeCommand)) {
-            PostMessageA(ProgmanWindow, WM_COMMAND, RunningWindows.AutoArrangeCommand, 0);
+        if (!SendViewCommand(shell, RunningWindows.AutoArrangeCommand)) {
+            PostMessageA(shell.Location.Progman, WM_COMMAND, RunningWindows.AutoArrangeCommand, 0);
         }
         session.AutoArrangeSwitchedOff = false;
     }
-    FreeSharedBuffer();
-    ReleaseShellProcess();
+    FreeSharedBuffer(shell);
+    shell.Location.ShellProcess.reset();
 }
 
 TDesktopStatus ReadDesktop(TDesktopSession& session, TDesktopCapture& capture, bool autoArrangeOff) {
@@ -65,10 +73,11 @@ TDesktopStatus ReadDesktop(TDesktopSession& session, TDesktopCapture& capture, b
     if (session.Status != TDesktopStatus::Ready) {
         return session.Status;
     }
-    capture.Grid = (DesktopExtendedStyle() & LVS_EX_SNAPTOGRID) != 0;
-    capture.AutoArrange = (DesktopWindowStyle() & LVS_AUTOARRANGE) != 0;
+    TShellAccess& shell = session.Shell;
+    capture.Grid = (DesktopExtendedStyle(shell) & LVS_EX_SNAPTOGRID) != 0;
+    capture.AutoArrange = (DesktopWindowStyle(shell) & LVS_AUTOARRANGE) != 0;
     if (autoArrangeOff && capture.AutoArrange) {
-        session.AutoArrangeSwitchedOff = SendViewCommand(RunningWindows.AutoArrangeCommand);
+        session.AutoArrangeSwitchedOff = SendViewCommand(shell, RunningWindows.AutoArrangeCommand);
     }
     capture.Origin = GetVirtualScreenRect();
     if (AfterMessages(session) != TDesktopStatus::Ready) {
@@ -78,12 +87,12 @@ TDesktopStatus ReadDesktop(TDesktopSession& session, TDesktopCapture& capture, b
         return session.Status;
     }
     CloseFolderView(session);
-    const int32_t count = DesktopItemCount();
+    const int32_t count = DesktopItemCount(shell);
     capture.Icons.reserve(count > 0 ? static_cast<size_t>(count) : 0);
     TItemProp item;
-    for (int32_t i = 0; i < count && !ShellNotResponding; ++i) {
+    for (int32_t i = 0; i < count && !shell.NotResponding; ++i) {
         // An icon that cannot be read is left out rather than taken for another icon.
-        if (ReadIconItem(i, item)) {
+        if (ReadIconItem(shell, i, item)) {
             capture.Icons.push_back(TCapturedIcon{i, item.Caption, item.X, item.Y});
         }
     }
@@ -108,15 +117,16 @@ TDesktopStatus MoveDesktopIcons(TDesktopSession& session, const std::vector<TIco
     // Every move would repaint the view: the repaint is held off and done once at the end (also on
     // a failure half-way, when the session closes).
     // Counted as held off even when the shell did not answer: it may have switched it off anyway.
+    TShellAccess& shell = session.Shell;
     session.RedrawHeldOff = true;
-    SetDesktopRedraw(false);
+    SetDesktopRedraw(shell, false);
     for (const TIconMove& move : moves) {
-        if (!SetIconPosition(move.Index, move.X, move.Y) && ShellNotResponding) {
+        if (!SetIconPosition(shell, move.Index, move.X, move.Y) && shell.NotResponding) {
             break;
         }
     }
     if (session.RedrawHeldOff) {
-        SetDesktopRedraw(true);
+        SetDesktopRedraw(shell, true);
         session.RedrawHeldOff = false;
     }
     return AfterMessages(session);
@@ -126,16 +136,17 @@ TDesktopStatus SendDesktopCommand(TDesktopSession& session, uint16_t commandId) 
     if (session.Status != TDesktopStatus::Ready) {
         return session.Status;
     }
-    SendViewCommand(commandId);
+    SendViewCommand(session.Shell, commandId);
     return AfterMessages(session);
 }
 
-TDesktopStatus CaptureDesktop(TDesktopCapture& capture, bool autoArrangeOff) {
+TDesktopReport CaptureDesktop(TDesktopCapture& capture, bool autoArrangeOff) {
     TDesktopSession session;
     TDesktopSessionGuard guard(session);
     if (OpenDesktopSession(session) != TDesktopStatus::Ready) {
         capture = TDesktopCapture{};
-        return session.Status;
+    } else {
+        ReadDesktop(session, capture, autoArrangeOff);
     }
-    return ReadDesktop(session, capture, autoArrangeOff);
+    return ReportOf(session);
 }

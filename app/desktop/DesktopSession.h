@@ -7,24 +7,28 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "DesktopCapture.h"
+#include "ItemAccess.h"
 
 struct TFolderViewWorker;
 
 enum class TDesktopStatus {
     Ready,         // found and open
-    NotFound,      // no desktop (LocateErrorText tells the stage)
+    NotFound,      // no desktop (the search's ErrorText tells the stage)
     NoBuffer,      // the shell's process gave no shared buffer
     NotResponding, // the shell did not answer within ShellTimeoutMs
 };
 
-// The state of one open desktop. Open it with OpenDesktopSession and close it with
-// CloseDesktopSession on every path (TDesktopSessionGuard does both); never show a message box
-// while it is open.
+// The state of one open desktop, and everything of the shell that one action holds: the desktop
+// windows, the shell's process, the shared buffer and whether the shell stopped answering. Open it
+// with OpenDesktopSession and close it with CloseDesktopSession on every path (TDesktopSessionGuard
+// does both); never show a message box while it is open. It lives only as long as its action.
 struct TDesktopSession {
     TDesktopStatus Status = TDesktopStatus::NotFound;
+    TShellAccess Shell;
     // The shell's own positioning interface of the same view (held by a thread of its own), when it
     // reads positions; null otherwise.
     TFolderViewWorker* FolderView = nullptr;
@@ -33,6 +37,14 @@ struct TDesktopSession {
     // Repainting is held off and is allowed again at the end.
     bool RedrawHeldOff = false;
 };
+
+// What a closed session leaves for the report of its action: its status and, when the desktop was
+// not found, the diagnostic of the search ("<stage> <error code>").
+struct TDesktopReport {
+    TDesktopStatus Status = TDesktopStatus::NotFound;
+    std::string LocateError;
+};
+TDesktopReport ReportOf(const TDesktopSession& session);
 
 // Finds the desktop, opens the shell's process and allocates the shared buffer; with `useFolderView`
 // also reaches the view's IFolderView where it works. Returns the session's status.
@@ -57,7 +69,7 @@ TDesktopStatus MoveDesktopIcons(TDesktopSession& session, const std::vector<TIco
 TDesktopStatus SendDesktopCommand(TDesktopSession& session, uint16_t commandId);
 
 // Opens a session, reads the desktop and closes the session again.
-TDesktopStatus CaptureDesktop(TDesktopCapture& capture, bool autoArrangeOff);
+TDesktopReport CaptureDesktop(TDesktopCapture& capture, bool autoArrangeOff);
 
 // Closes the session when it leaves scope.
 struct TDesktopSessionGuard {

@@ -9,7 +9,6 @@
 #include <cstring>
 #include <new>
 
-#include "DesktopLocate.h"
 #include "ItemAccess.h"
 #include "ItemRecords.h"
 #include "SystemVersion.h"
@@ -316,8 +315,8 @@ bool OpenFolderView(TDesktopSession& session) {
     if (worker == nullptr) {
         return false;
     }
-    worker->DefView = DefViewWindow;
-    worker->ExpectedCount = DesktopItemCount();
+    worker->DefView = session.Shell.Location.DefView;
+    worker->ExpectedCount = DesktopItemCount(session.Shell);
     worker->JobReady = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     worker->JobDone = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     if (worker->JobReady != nullptr && worker->JobDone != nullptr) {
@@ -341,7 +340,7 @@ bool OpenFolderView(TDesktopSession& session) {
 
 void CloseFolderView(TDesktopSession& session) {
     if (session.FolderView != nullptr) {
-        StopWorker(session, !ShellNotResponding);
+        StopWorker(session, !session.Shell.NotResponding);
     }
 }
 
@@ -352,7 +351,7 @@ bool ReadFolderViewIcons(TDesktopSession& session, std::vector<TCapturedIcon>& i
     }
     const TJobOutcome outcome = RunJob(session.FolderView, ReadJob);
     if (outcome == TJobOutcome::TimedOut) {
-        ShellNotResponding = true;
+        session.Shell.NotResponding = true;
         StopWorker(session, false);
         return false;
     }
@@ -370,7 +369,7 @@ bool MoveFolderViewIcons(TDesktopSession& session, const std::vector<TIconMove>&
     const TJobOutcome outcome =
         RunJob(session.FolderView, MoveJob, ShellTimeoutMs + static_cast<DWORD>(moves.size()));
     if (outcome == TJobOutcome::TimedOut) {
-        ShellNotResponding = true;
+        session.Shell.NotResponding = true;
         StopWorker(session, false);
         return false;
     }

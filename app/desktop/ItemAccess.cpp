@@ -4,7 +4,6 @@
 
 #include <utility>
 
-#include "DesktopLocate.h"
 #include "ItemRecords.h"
 #include "SystemFunctions.h"
 #include "WindowsVersion.h"
@@ -12,17 +11,10 @@
 // The records carry the buffer's address in 32 bits: this program is a 32-bit program.
 static_assert(sizeof(void*) == 4, "the transfer records hold 32-bit addresses");
 
-void* SharedBuffer = nullptr;
-HANDLE SharedMapping = nullptr;
-bool ShellNotResponding = false;
-
-void ResetShellTimeout() {
-    ShellNotResponding = false;
-}
-
-bool SendToShell(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result, bool wide) {
+bool SendToShell(TShellAccess& shell, HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                 LRESULT& result, bool wide) {
     result = 0;
-    if (ShellNotResponding) {
+    if (shell.NotResponding) {
         return false;
     }
     DWORD_PTR answer = 0;
@@ -31,7 +23,7 @@ bool SendToShell(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESUL
         wide ? SendMessageTimeoutW(window, message, wParam, lParam, flags, ShellTimeoutMs, &answer)
              : SendMessageTimeoutA(window, message, wParam, lParam, flags, ShellTimeoutMs, &answer);
     if (sent == 0) {
-        ShellNotResponding = true;
+        shell.NotResponding = true;
         return false;
     }
     result = static_cast<LRESULT>(answer);
@@ -46,93 +38,95 @@ using TVirtualAllocEx = LPVOID(WINAPI*)(HANDLE process, LPVOID address, SIZE_T s
                                         DWORD protect);
 using TVirtualFreeEx = BOOL(WINAPI*)(HANDLE process, LPVOID address, SIZE_T size, DWORD type);
 
-uint8_t* SharedBytes() {
-    return static_cast<uint8_t*>(SharedBuffer);
+uint8_t* SharedBytes(const TShellAccess& shell) {
+    return static_cast<uint8_t*>(shell.Buffer);
 }
 
-uint32_t SharedBufferAddress() {
-    return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(SharedBuffer));
+uint32_t SharedBufferAddress(const TShellAccess& shell) {
+    return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(shell.Buffer));
 }
 
 } // namespace
 
-void AllocSharedBuffer() {
-    SharedBuffer = nullptr;
+void AllocSharedBuffer(TShellAccess& shell) {
+    shell.Buffer = nullptr;
     if (RunningWindows.IsNTPlatform) {
         const auto allocate = LoadedFunction<TVirtualAllocEx>("kernel32.dll", "VirtualAllocEx");
         if (allocate != nullptr) {
-            SharedBuffer = allocate(ShellProcess, nullptr, SharedBufferSize, MEM_COMMIT, PAGE_READWRITE);
+            shell.Buffer = allocate(shell.Location.ShellProcess.get(), nullptr, SharedBufferSize, MEM_COMMIT,
+                                    PAGE_READWRITE);
         }
         return;
     }
-    SharedMapping =
-        CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, SharedBufferSize, nullptr);
-    if (SharedMapping != nullptr) {
-        SharedBuffer = MapViewOfFile(SharedMapping, FILE_MAP_WRITE, 0, 0, SharedBufferSize);
-        if (SharedBuffer == nullptr) {
+    shell.Mapping.reset(
+        CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, SharedBufferSize, nullptr));
+    if (shell.Mapping) {
+        shell.Buffer = MapViewOfFile(shell.Mapping.get(), FILE_MAP_WRITE, 0, 0, SharedBufferSize);
+        if (shell.Buffer == nullptr) {
             // The callers give up without freeing when there is no buffer: the mapping would leak.
-            CloseHandle(SharedMapping);
-            SharedMapping = nullptr;
+            shell.Mapping.reset();
         }
     }
 }
 
-void FreeSharedBuffer() {
-    if (SharedBuffer == nullptr) {
+void FreeSharedBuffer(TShellAccess& shell) {
+    if (shell.Buffer == nullptr) {
         return;
     }
-    if (ShellNotResponding) {
+    if (shell.NotResponding) {
         // A message that timed out stays queued in the shell, which writes its answer into the
         // buffer once it gets to it: released now, that write would land in freed (or reused)
-        // memory of the shell's heap. The buffer is left to the shell, one page per hung action.
-        SharedBuffer = nullptr;
-        SharedMapping = nullptr;
+        // memory of the shell's heap. The buffer is left to the shell, one page per hung action;
+        // on Windows 9x the mapping stays open and its view mapped for the same reason.
+        shell.Buffer = nullptr;
+        static_cast<void>(shell.Mapping.release());
         return;
     }
     if (RunningWindows.IsNTPlatform) {
         const auto release = LoadedFunction<TVirtualFreeEx>("kernel32.dll", "VirtualFreeEx");
         if (release != nullptr) {
-            release(ShellProcess, SharedBuffer, 0, MEM_RELEASE);
+            release(shell.Location.ShellProcess.get(), shell.Buffer, 0, MEM_RELEASE);
         }
     } else {
-        UnmapViewOfFile(SharedBuffer);
-        CloseHandle(SharedMapping);
-        SharedMapping = nullptr;
+        UnmapViewOfFile(shell.Buffer);
+        shell.Mapping.reset();
     }
-    SharedBuffer = nullptr;
+    shell.Buffer = nullptr;
 }
 
-bool ReadIconItem(int32_t index, TItemProp& item) {
-    if (SharedBuffer == nullptr) {
+bool ReadIconItem(TShellAccess& shell, int32_t index, TItemProp& item) {
+    if (shell.Buffer == nullptr) {
         return false;
     }
     const TRecordKind kind = RecordKindFor(RunningWindows.IsNTPlatform, ShellIs64Bit);
     const TRecordLayout layout = RecordLayoutOf(kind);
     uint8_t record[SharedBufferSize];
-    BuildItemRecord(kind, SharedBufferAddress(), record);
-    if (!WriteProcessMemory(ShellProcess, SharedBuffer, record, layout.Size, nullptr)) {
+    BuildItemRecord(kind, SharedBufferAddress(shell), record);
+    const HANDLE process = shell.Location.ShellProcess.get();
+    if (!WriteProcessMemory(process, shell.Buffer, record, layout.Size, nullptr)) {
         return false;
     }
 
     const WPARAM itemIndex = static_cast<WPARAM>(index);
-    const LPARAM itemAddress = reinterpret_cast<LPARAM>(SharedBytes() + layout.ItemOffset);
+    const LPARAM itemAddress = reinterpret_cast<LPARAM>(SharedBytes(shell) + layout.ItemOffset);
     LRESULT copied = 0;
     const bool wide = kind != TRecordKind::Ansi;
-    if (!SendToShell(DesktopListView, wide ? LVM_GETITEMTEXTW : LVM_GETITEMTEXTA, itemIndex, itemAddress,
+    const HWND listView = shell.Location.ListView;
+    if (!SendToShell(shell, listView, wide ? LVM_GETITEMTEXTW : LVM_GETITEMTEXTA, itemIndex, itemAddress,
                      copied, wide) ||
         copied == 0) {
         // Also an icon with an empty caption: it cannot be told apart from the others.
         return false;
     }
-    const LPARAM pointAddress = reinterpret_cast<LPARAM>(SharedBytes() + layout.PointOffset);
+    const LPARAM pointAddress = reinterpret_cast<LPARAM>(SharedBytes(shell) + layout.PointOffset);
     LRESULT positioned = 0;
-    if (!SendToShell(DesktopListView, LVM_GETITEMPOSITION, itemIndex, pointAddress, positioned) ||
+    if (!SendToShell(shell, listView, LVM_GETITEMPOSITION, itemIndex, pointAddress, positioned) ||
         !positioned) {
         return false;
     }
     // A failed read would leave the record as it was built, an empty caption at (0, 0): that is
     // no item, so it counts as a failed read too.
-    if (!ReadProcessMemory(ShellProcess, SharedBuffer, record, layout.Size, nullptr)) {
+    if (!ReadProcessMemory(process, shell.Buffer, record, layout.Size, nullptr)) {
         return false;
     }
 
@@ -143,44 +137,45 @@ bool ReadIconItem(int32_t index, TItemProp& item) {
     return true;
 }
 
-int32_t DesktopItemCount() {
+int32_t DesktopItemCount(TShellAccess& shell) {
     LRESULT count = 0;
-    SendToShell(DesktopListView, LVM_GETITEMCOUNT, 0, 0, count);
+    SendToShell(shell, shell.Location.ListView, LVM_GETITEMCOUNT, 0, 0, count);
     return static_cast<int32_t>(count);
 }
 
-bool SetIconPosition(int32_t index, int32_t x, int32_t y) {
+bool SetIconPosition(TShellAccess& shell, int32_t index, int32_t x, int32_t y) {
     LRESULT moved = 0;
-    return SendToShell(DesktopListView, LVM_SETITEMPOSITION, static_cast<WPARAM>(index),
+    return SendToShell(shell, shell.Location.ListView, LVM_SETITEMPOSITION, static_cast<WPARAM>(index),
                        MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)), moved) &&
            moved != FALSE;
 }
 
-bool SetDesktopRedraw(bool on) {
+bool SetDesktopRedraw(TShellAccess& shell, bool on) {
+    const HWND listView = shell.Location.ListView;
     if (!on) {
         LRESULT ignored = 0;
-        return SendToShell(DesktopListView, WM_SETREDRAW, FALSE, 0, ignored);
+        return SendToShell(shell, listView, WM_SETREDRAW, FALSE, 0, ignored);
     }
     // Queued rather than sent, so that it reaches a shell that hangs right now once it answers again;
     // a shell that answers handles it before the repaint, which comes last among its messages.
-    const bool queued = SendNotifyMessageA(DesktopListView, WM_SETREDRAW, TRUE, 0) != FALSE;
-    RedrawWindow(DesktopListView, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    const bool queued = SendNotifyMessageA(listView, WM_SETREDRAW, TRUE, 0) != FALSE;
+    RedrawWindow(listView, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
     return queued;
 }
 
-uint32_t DesktopExtendedStyle() {
+uint32_t DesktopExtendedStyle(TShellAccess& shell) {
     LRESULT style = 0;
-    SendToShell(DesktopListView, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0, style);
+    SendToShell(shell, shell.Location.ListView, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0, style);
     return static_cast<uint32_t>(style);
 }
 
-uint32_t DesktopWindowStyle() {
-    return static_cast<uint32_t>(GetWindowLongA(DesktopListView, GWL_STYLE));
+uint32_t DesktopWindowStyle(const TShellAccess& shell) {
+    return static_cast<uint32_t>(GetWindowLongA(shell.Location.ListView, GWL_STYLE));
 }
 
-bool SendViewCommand(uint16_t commandId) {
+bool SendViewCommand(TShellAccess& shell, uint16_t commandId) {
     LRESULT ignored = 0;
-    const bool sent = SendToShell(ProgmanWindow, WM_COMMAND, commandId, 0, ignored);
+    const bool sent = SendToShell(shell, shell.Location.Progman, WM_COMMAND, commandId, 0, ignored);
     Sleep(0);
     return sent;
 }

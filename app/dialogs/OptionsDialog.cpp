@@ -12,7 +12,6 @@
 
 #include "Actions.h"
 #include "Autostart.h"
-#include "DesktopLocate.h"
 #include "ExitCodes.h"
 #include "KavrilonVersion.h"
 #include "Language.h"
@@ -290,11 +289,6 @@ void SetDialogTexts(HWND dialog) {
 
 void SetShellExtButtonText(HWND dialog) {
     ShellExtInstalled = IsShellExtInstalled();
-    // The desktop handles are taken afresh: installing may have restarted the shell.
-    LocateDesktop();
-    // Only the windows are kept: the dialog may stay open for long, and needs no handle of the
-    // shell's process.
-    ReleaseShellProcess();
     // A shell that cannot load the extension is offered nothing but installing (the button is
     // disabled then).
     const bool installed = ShellExtInstalled && ShellExtUsableByShell();

@@ -13,7 +13,8 @@
 
 namespace {
 
-void Perform(const TVerbCall& call) {
+// `namedFile` is the file the last RF or SF verb named; RFX and SFX use it too.
+void Perform(const TVerbCall& call, std::string& namedFile) {
     switch (call.Command) {
     case TCommand::OwnerWindow: {
         // A handle that does not convert leaves the owner window as it was.
@@ -24,25 +25,24 @@ void Perform(const TVerbCall& call) {
         break;
     }
     case TCommand::RestorePrimary:
-        SelectedBackupId.clear();
         RunAction(RestorePrimaryUnlessPortable);
         break;
     case TCommand::SavePrimary:
         RunAction(SavePrimaryAction);
         break;
     case TCommand::RestoreFromNamedFile:
-        CommandLineFile = call.Argument;
-        RunAction(RestoreFromFileAction);
+        namedFile = call.Argument;
+        RunAction([&namedFile] { RestoreAction(RestoreKindFile, namedFile); });
         break;
     case TCommand::SaveToNamedFile:
-        CommandLineFile = call.Argument;
-        RunAction(SaveToFileAction);
+        namedFile = call.Argument;
+        RunAction([&namedFile] { SaveLayout(SaveKindFile, namedFile); });
         break;
     case TCommand::RestoreFromFile:
-        RunAction(RestoreFromFileAction);
+        RunAction([&namedFile] { RestoreAction(RestoreKindFile, namedFile); });
         break;
     case TCommand::SaveToFile:
-        RunAction(SaveToFileAction);
+        RunAction([&namedFile] { SaveLayout(SaveKindFile, namedFile); });
         break;
     case TCommand::Options:
         OptionsFromCommandLine = true;
@@ -53,9 +53,8 @@ void Perform(const TVerbCall& call) {
         RunAction(DeleteAllBackupsAction);
         break;
     case TCommand::RestoreBackup:
-        SelectedBackupId = call.Argument;
-        if (IsValidBackupId(SelectedBackupId)) {
-            RunAction(RestoreSelectedBackupAction);
+        if (IsValidBackupId(call.Argument)) {
+            RunAction([&call] { RestoreAction(RestoreKindBackup, call.Argument); });
         }
         break;
     case TCommand::BackupArchive:
@@ -105,8 +104,9 @@ void RunCommandLinePhase(const std::vector<std::string>& rawArguments) {
         CommandLineMode = false;
         return;
     }
+    std::string namedFile;
     for (const TVerbCall& call : WalkVerbs(arguments)) {
-        Perform(call);
+        Perform(call, namedFile);
     }
     if (TrayRequested) {
         CommandLineMode = false;

@@ -6,7 +6,6 @@
 
 #include "CommandLine.h"
 #include "DataFolder.h"
-#include "DesktopLocate.h"
 #include "ExitCodes.h"
 #include "KavrilonNames.h"
 #include "Options.h"
@@ -40,7 +39,6 @@ void RunTrayPhase() {
     }
     InitDefaults();
     WriteOptions();
-    CommandLineFile.clear();
 
     SetLastError(ERROR_SUCCESS);
     TUniqueHandle mutex(CreateMutexA(nullptr, FALSE, SingleInstanceMutexName));
@@ -78,8 +76,6 @@ int RunKavrilon(const std::vector<std::string>& arguments) {
         RunTrayPhase();
     }
 
-    // The only handle that outlives an action: the shell's process of the last desktop search.
-    ReleaseShellProcess();
     CoUninitialize();
     return ExitCode;
 }

@@ -16,7 +16,3 @@ void SaveToFileAction() {
 void RestoreFromFileAction() {
     RestoreAction(RestoreKindFile, {});
 }
-
-void RestoreSelectedBackupAction() {
-    RestoreAction(RestoreKindBackup, SelectedBackupId);
-}

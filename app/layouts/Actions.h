@@ -14,10 +14,11 @@ inline constexpr int RestoreKindFile = 1;
 inline constexpr int RestoreKindBackup = 2;
 inline constexpr int RestoreKindAutomatic = 3;
 
-// Captures the desktop into the target of the kind. False only when writing the file failed; true
-// also when nothing was written (no file chosen, desktop not found, no shared buffer). When a file
-// was written and `writtenPath` is given, it receives the file's path; otherwise it is emptied.
-bool SaveLayout(int kind, std::string* writtenPath = nullptr);
+// Captures the desktop into the target of the kind; SaveKindFile writes to `file`, or to the file
+// the save dialog asks for when it is empty. False only when writing the file failed; true also
+// when nothing was written (no file chosen, desktop not found, no shared buffer). When a file was
+// written and `writtenPath` is given, it receives the file's path; otherwise it is emptied.
+bool SaveLayout(int kind, const std::string& file = {}, std::string* writtenPath = nullptr);
 
 // Asks, keeps the replaced primary layout as a backup, and saves the primary layout.
 void SavePrimaryAction();
@@ -33,8 +34,9 @@ bool RestoreWouldMove(const std::string& backupId);
 // The same for any layout file.
 bool RestoreWouldMoveFile(const std::string& path);
 
-// Restores the layout of the kind (backupId names the backup for RestoreKindBackup).
-void RestoreAction(int kind, const std::string& backupId);
+// Restores the layout of the kind. `name` is the backup's id for RestoreKindBackup, and for
+// RestoreKindFile the file (empty: the open dialog asks for one); the other kinds ignore it.
+void RestoreAction(int kind, const std::string& name);
 
 // Asks, then deletes all backups of the current resolution.
 void DeleteAllBackupsAction();

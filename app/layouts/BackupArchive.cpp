@@ -11,8 +11,6 @@
 #include "Paths.h"
 #include "RunMode.h"
 
-std::vector<std::string> BackupIds;
-
 namespace {
 
 // "Alle Backups &löschen" / "&Delete all #backups": the menu text of the tray command, also the
@@ -42,8 +40,8 @@ bool CreateBackup(const std::string& resolutionKey, int letterIndex, const std::
     return SilentFileOperation(FO_COPY, primary, target) == 0;
 }
 
-void EnumerateBackups(const std::string& resolutionKey, bool prune) {
-    BackupIds = ListBackupIds(DataFolder, resolutionKey, prune);
+std::vector<std::string> EnumerateBackups(const std::string& resolutionKey, bool prune) {
+    return ListBackupIds(DataFolder, resolutionKey, prune);
 }
 
 std::string BackupLabel(const std::string& id) {

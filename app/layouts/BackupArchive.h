@@ -9,10 +9,6 @@
 
 #include "BackupStore.h"
 
-// The ids of the archive listed last by EnumerateBackups, newest first. The backup archive menu
-// gives entry i the command id 5000 + i.
-extern std::vector<std::string> BackupIds;
-
 // A primary layout exists for the resolution key.
 bool PrimaryExists(const std::string& resolutionKey);
 
@@ -22,9 +18,9 @@ bool PrimaryExists(const std::string& resolutionKey);
 // succeeded.
 bool CreateBackup(const std::string& resolutionKey, int letterIndex, const std::string& stamp);
 
-// Fills BackupIds with the archive of the key (see ListBackupIds); `prune` deletes all but the
+// The ids of the archive of the key, newest first (see ListBackupIds); `prune` deletes all but the
 // newest backups.
-void EnumerateBackups(const std::string& resolutionKey, bool prune);
+std::vector<std::string> EnumerateBackups(const std::string& resolutionKey, bool prune);
 
 // The label of a backup in the current language, for example "24.11.2008 09:30:15 (S)".
 std::string BackupLabel(const std::string& id);

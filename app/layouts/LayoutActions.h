@@ -3,27 +3,18 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "DesktopCapture.h"
 #include "DesktopSession.h"
-#include "ItemProp.h"
 
 // Messages and questions may be shown: outside the command line, or with the DLG switch.
 bool MessagesShown();
 
 // The exit code of a desktop session's status: 0 when ready, 2 otherwise.
 int32_t ExitCodeOf(TDesktopStatus status);
-// "Desktop not found" or "The desktop does not respond"; nothing for a missing buffer.
-void ReportDesktopStatus(TDesktopStatus status);
-
-// A layout file read into a table of its own.
-struct TLayoutContent {
-    int32_t Code = 0; // ReadLayoutFile's code; Entries and Grid only after 0
-    std::vector<TItemProp> Entries;
-    bool Grid = false;
-};
-TLayoutContent ReadLayout(const std::string& path);
+// "Desktop not found" (with the search's diagnostic) or "The desktop does not respond"; nothing for
+// a missing buffer.
+void ReportDesktopStatus(const TDesktopReport& report);
 
 enum class TSaveResult { Saved, Cancelled, WriteFailed };
 struct TSaveOutcome {

@@ -17,8 +17,6 @@
 #include "WindowsVersion.h"
 #include "WinHandles.h"
 
-bool FileDialogIsSave = false;
-
 namespace {
 
 // The file-name box of the Explorer-style dialogs (cmb13).
@@ -57,12 +55,12 @@ std::string Narrow(const wchar_t* text) {
     return buffer.data();
 }
 
-std::string DialogTitle() {
-    return TitleCaption(FileDialogIsSave ? 4000 : 4001);
+std::string DialogTitle(bool saving) {
+    return TitleCaption(saving ? 4000 : 4001);
 }
 
-std::string OkLabel() {
-    return FileDialogIsSave ? LangPick("Sichern", "Save") : LangPick("Restaurieren", "Restore");
+std::string OkLabel(bool saving) {
+    return saving ? LangPick("Sichern", "Save") : LangPick("Restaurieren", "Restore");
 }
 
 std::string KvlTypeName() {
@@ -74,8 +72,8 @@ std::string AllTypeName() {
 }
 
 // Stores the folder of a chosen file for the next dialog of its kind.
-void RememberFolder(const std::string& path) {
-    (FileDialogIsSave ? SavePath : RestorePath) = FolderOfPath(path);
+void RememberFolder(const std::string& path, bool saving) {
+    (saving ? SavePath : RestorePath) = FolderOfPath(path);
     WriteOptions();
 }
 
@@ -156,9 +154,9 @@ private:
     LONG references_ = 1;
 };
 
-std::string RunClassicDialog() {
-    const std::string title = DialogTitle();
-    const std::string startFolder = LayoutDialogStartFolder(FileDialogIsSave);
+std::string RunClassicDialog(bool saving) {
+    const std::string title = DialogTitle(saving);
+    const std::string startFolder = LayoutDialogStartFolder(saving);
     std::string filter = KvlTypeName() + " (*.kvl)";
     filter += '\0';
     filter += "*.kvl";
@@ -178,22 +176,22 @@ std::string RunClassicDialog() {
     dialog.lpstrInitialDir = startFolder.c_str();
     dialog.lpstrTitle = title.c_str();
     dialog.lpstrDefExt = "kvl";
-    dialog.Flags = FileDialogIsSave ? SaveFlags : OpenFlags;
+    dialog.Flags = saving ? SaveFlags : OpenFlags;
+    dialog.lCustData = saving ? 1 : 0; // the purpose, for the hook
     dialog.lpfnHook = ClassicDialogHook;
-    const BOOL chosen = FileDialogIsSave ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);
+    const BOOL chosen = saving ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);
     if (!chosen) {
         return {};
     }
     const std::string result = file.data();
-    RememberFolder(result);
+    RememberFolder(result, saving);
     return result;
 }
 
 std::string LayoutFileDialog(bool saving) {
     ++ModalDepth;
     TScopeExit lowerDepth([] { --ModalDepth; });
-    FileDialogIsSave = saving;
-    return RunningWindows.IsVistaFamily ? RunItemDialog() : RunClassicDialog();
+    return RunningWindows.IsVistaFamily ? RunItemDialog(saving) : RunClassicDialog(saving);
 }
 
 } // namespace
@@ -225,8 +223,7 @@ std::string OpenLayoutFileDialog() {
     return LayoutFileDialog(false);
 }
 
-std::string RunItemDialog() {
-    const bool saving = FileDialogIsSave;
+std::string RunItemDialog(bool saving) {
     TComPtr<IFileDialog> dialog;
     if (FAILED(CoCreateInstance(saving ? CLSID_FileSaveDialog : CLSID_FileOpenDialog, nullptr,
                                 CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
@@ -234,8 +231,8 @@ std::string RunItemDialog() {
                                 reinterpret_cast<void**>(dialog.put())))) {
         return {};
     }
-    dialog.get()->SetTitle(Widen(DialogTitle()).c_str());
-    dialog.get()->SetOkButtonLabel(Widen(OkLabel()).c_str());
+    dialog.get()->SetTitle(Widen(DialogTitle(saving)).c_str());
+    dialog.get()->SetOkButtonLabel(Widen(OkLabel(saving)).c_str());
     const std::wstring kvlName = Widen(KvlTypeName());
     const std::wstring allName = Widen(AllTypeName());
     const COMDLG_FILTERSPEC types[2] = {{kvlName.c_str(), L"*.kvl"}, {allName.c_str(), L"*.*"}};
@@ -277,7 +274,7 @@ std::string RunItemDialog() {
         }
     }
     if (!result.empty()) {
-        RememberFolder(result);
+        RememberFolder(result, saving);
     }
     return result;
 }
@@ -303,10 +300,11 @@ UINT_PTR ClassicDialogHookBody(HWND hook, UINT message, LPARAM lParam) {
         return 0;
     }
     const auto* notify = reinterpret_cast<const OFNOTIFYA*>(lParam);
+    const bool saving = notify->lpOFN != nullptr && notify->lpOFN->lCustData != 0;
     if (notify->hdr.code == CDN_INITDONE) {
-        const std::string label = OkLabel();
+        const std::string label = OkLabel(saving);
         SendMessageA(dialog, CDM_SETCONTROLTEXT, IDOK, reinterpret_cast<LPARAM>(label.c_str()));
-    } else if (notify->hdr.code == CDN_FOLDERCHANGE && FileDialogIsSave) {
+    } else if (notify->hdr.code == CDN_FOLDERCHANGE && saving) {
         char folder[MAX_PATH + 1] = {};
         const LRESULT length =
             SendMessageA(dialog, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(folder));

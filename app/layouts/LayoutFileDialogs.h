@@ -7,19 +7,17 @@
 
 #include <string>
 
-// True while the save dialog runs, false while the open dialog runs.
-extern bool FileDialogIsSave;
-
 // The full path chosen for saving, or empty when the user cancelled or the dialog failed.
 std::string SaveLayoutFileDialog();
 
 // The full path chosen for restoring, or empty.
 std::string OpenLayoutFileDialog();
 
-// The item-dialog variant of both (by FileDialogIsSave).
-std::string RunItemDialog();
+// The item-dialog variant of both: the save dialog with `saving`, else the open dialog.
+std::string RunItemDialog(bool saving);
 
-// The hook of the classic dialogs.
+// The hook of the classic dialogs; their request's lCustData is 1 for the save dialog, 0 for the
+// open dialog.
 UINT_PTR CALLBACK ClassicDialogHook(HWND hook, UINT message, WPARAM wParam, LPARAM lParam);
 
 // A file name (without folder) that does not exist yet in the folder: resolution_date.kvl, else

@@ -2,15 +2,14 @@
 
 #include <windows.h>
 
-#include "DesktopLocate.h"
 #include "Language.h"
 #include "MessageBox.h"
 #include "RunMode.h"
 
-void ShowDesktopNotFound() {
+void ShowDesktopNotFound(const std::string& locateError) {
     const std::string text = FormatFirst(
         LangPick("Desktop nicht gefunden!\r\nFehlercode: %s", "Desktop not found!\r\nError code: %s"),
-        LocateErrorText);
+        locateError);
     AppMessageBox(OwnerWindow, text, ErrorCaption(), MB_ICONHAND, false);
 }
 

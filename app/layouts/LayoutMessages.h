@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string>
 
-// "Desktop not found" with the diagnostic of the last desktop search. No gating of its own beyond
-// the message box's silent mode.
-void ShowDesktopNotFound();
+// "Desktop not found" with the diagnostic of the desktop search ("<stage> <error code>"). No gating
+// of its own beyond the message box's silent mode.
+void ShowDesktopNotFound(const std::string& locateError);
 
 // The shell did not answer in time: the action was given up.
 void ShowDesktopNotResponding();

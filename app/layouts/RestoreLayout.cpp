@@ -7,7 +7,6 @@
 #include "Actions.h"
 #include "BackupArchive.h"
 #include "DataFolder.h"
-#include "DesktopLocate.h"
 #include "DesktopSession.h"
 #include "ExitCodes.h"
 #include "Language.h"
@@ -27,8 +26,8 @@ namespace {
 constexpr uint16_t IconSizeCommands[4] = {0, 0x7050, 0x704E, 0x704F};
 
 // The file named on the command line, else the one chosen in the open dialog (empty: cancelled).
-std::string ChooseRestoreFile() {
-    return CommandLineFile.empty() ? OpenLayoutFileDialog() : CommandLineFile;
+std::string ChooseRestoreFile(const std::string& named) {
+    return named.empty() ? OpenLayoutFileDialog() : named;
 }
 
 bool ChangesIconSize() {
@@ -37,9 +36,11 @@ bool ChangesIconSize() {
 
 // What became of a restore, for the caller to report once the desktop session is closed.
 struct TRestoreOutcome {
-    TDesktopStatus Status = TDesktopStatus::NotFound;
+    TDesktopReport Desktop;
     int32_t ReadCode = LayoutReadComplete; // of the layout file, when the desktop was ready
-    bool Restored() const { return Status == TDesktopStatus::Ready && ReadCode == LayoutReadComplete; }
+    bool Restored() const {
+        return Desktop.Status == TDesktopStatus::Ready && ReadCode == LayoutReadComplete;
+    }
 };
 
 // Moves the icons of `capture` (read in `session`) to the positions of `layout`: align-to-grid and
@@ -58,10 +59,11 @@ TDesktopStatus ApplyLayout(TDesktopSession& session, const TDesktopCapture& capt
     }
     // A view inside a "Worker" window gets that window sized to the view, so that positions mean
     // the same as in a view inside Progman. Asynchronous: the move never waits for the shell.
-    if (session.Status == TDesktopStatus::Ready && DefViewUnderWorker) {
+    const TDesktopLocation& location = session.Shell.Location;
+    if (session.Status == TDesktopStatus::Ready && location.DefViewUnderWorker) {
         RECT view = {};
-        GetWindowRect(DefViewWindow, &view);
-        SetWindowPos(GetParent(DefViewWindow), nullptr, view.left, view.top, view.right - view.left,
+        GetWindowRect(location.DefView, &view);
+        SetWindowPos(GetParent(location.DefView), nullptr, view.left, view.top, view.right - view.left,
                      view.bottom - view.top, SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
     }
     // After a change of the icon size, or with auto-arrange on at the reading, the view may have
@@ -78,15 +80,14 @@ TDesktopStatus ApplyLayout(TDesktopSession& session, const TDesktopCapture& capt
 TRestoreOutcome RestoreInSession(TDesktopSession& session, const TDesktopCapture& capture,
                                  const std::string& path) {
     TRestoreOutcome outcome;
-    outcome.Status = session.Status;
-    if (outcome.Status != TDesktopStatus::Ready) {
-        return outcome;
+    if (session.Status == TDesktopStatus::Ready) {
+        const TLayoutContent layout = ReadLayoutFile(path);
+        outcome.ReadCode = layout.Code;
+        if (layout.Code == LayoutReadComplete) {
+            ApplyLayout(session, capture, layout);
+        }
     }
-    const TLayoutContent layout = ReadLayout(path);
-    outcome.ReadCode = layout.Code;
-    if (layout.Code == LayoutReadComplete) {
-        outcome.Status = ApplyLayout(session, capture, layout);
-    }
+    outcome.Desktop = ReportOf(session);
     return outcome;
 }
 
@@ -103,9 +104,9 @@ TRestoreOutcome RestoreFile(const std::string& path) {
 
 // Sets the exit code of a restore and shows what went wrong (the session must be closed).
 bool ReportRestore(const TRestoreOutcome& outcome, const std::string& path) {
-    if (outcome.Status != TDesktopStatus::Ready) {
-        ExitCode = ExitCodeOf(outcome.Status);
-        ReportDesktopStatus(outcome.Status);
+    if (outcome.Desktop.Status != TDesktopStatus::Ready) {
+        ExitCode = ExitCodeOf(outcome.Desktop.Status);
+        ReportDesktopStatus(outcome.Desktop);
         return false;
     }
     ExitCode = outcome.ReadCode == LayoutReadError ? ExitLayoutFileError : ExitSuccess;
@@ -149,7 +150,7 @@ void UndoRestore(const std::string& undoPath, bool hadGrid) {
 // A restored backup may become the new primary layout. Without a readable primary layout the offer
 // is not made.
 void OfferBackupAsPrimary(const std::string& key) {
-    if (ReadLayout(PrimaryLayoutPath(DataFolder, key)).Code != LayoutReadComplete || !PrimaryDiffers()) {
+    if (ReadLayoutFile(PrimaryLayoutPath(DataFolder, key)).Code != LayoutReadComplete || !PrimaryDiffers()) {
         return;
     }
     const std::string caption =
@@ -175,7 +176,7 @@ bool RestoreLayout(const std::string& path) {
     return ReportRestore(RestoreFile(path), path);
 }
 
-void RestoreAction(int kind, const std::string& backupId) {
+void RestoreAction(int kind, const std::string& name) {
     const std::string key = ResolutionKey();
     std::string path;
     std::string titleSuffix;
@@ -186,14 +187,14 @@ void RestoreAction(int kind, const std::string& backupId) {
         titleSuffix = " - " + ApplyCaseMarks(LangPick("Hauptlayout", "Primary #layout"), CaseUpper);
         break;
     case RestoreKindFile:
-        path = ChooseRestoreFile();
+        path = ChooseRestoreFile(name);
         titleSuffix = " - " + LangPick("Datei", "File");
         break;
     case RestoreKindBackup:
         // Only a well-formed id names a file inside the archive.
-        if (IsValidBackupId(backupId)) {
-            path = BackupFilePath(DataFolder, key, backupId);
-            titleSuffix = " - " + BackupLabel(backupId);
+        if (IsValidBackupId(name)) {
+            path = BackupFilePath(DataFolder, key, name);
+            titleSuffix = " - " + BackupLabel(name);
         }
         break;
     default:
@@ -243,7 +244,7 @@ void RestoreAction(int kind, const std::string& backupId) {
                 (undoFailed ? failedUndoPath : undoPath) = undo.Path;
             }
             if (!undoFailed) {
-                const TLayoutContent layout = ReadLayout(path);
+                const TLayoutContent layout = ReadLayoutFile(path);
                 wouldMove =
                     layout.Code == LayoutReadComplete && CaptureDiffersFrom(capture, layout.Entries, false);
             }
@@ -265,7 +266,7 @@ void RestoreAction(int kind, const std::string& backupId) {
     if (!ReportRestore(outcome, path)) {
         // A shell that stopped answering may have taken some of the moves: the undo backup then
         // keeps the arrangement before them. Otherwise nothing moved and it is not needed.
-        if (outcome.Status != TDesktopStatus::NotResponding) {
+        if (outcome.Desktop.Status != TDesktopStatus::NotResponding) {
             DeleteUndoBackup(undoPath);
         }
         return;

@@ -13,7 +13,7 @@ namespace {
 // opened from the options dialog).
 int32_t RunningActions = 0;
 
-void RunCounted(TAction action) {
+void RunCounted(const TAction& action) {
     ++RunningActions;
     TScopeExit lower([] { --RunningActions; });
     action();
@@ -25,11 +25,11 @@ bool ActionRunning() {
     return RunningActions > 0;
 }
 
-void RunDirectAction(TAction action) {
+void RunDirectAction(const TAction& action) {
     RunCounted(action);
 }
 
-void RunAction(TAction action) {
+void RunAction(const TAction& action) {
     TUniqueHandle mutex(CreateMutexA(nullptr, FALSE, ActionMutexName));
     if (!mutex) {
         return;

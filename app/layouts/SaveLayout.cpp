@@ -7,7 +7,6 @@
 #include "Actions.h"
 #include "BackupArchive.h"
 #include "DataFolder.h"
-#include "DesktopLocate.h"
 #include "DesktopSession.h"
 #include "ExitCodes.h"
 #include "Language.h"
@@ -25,8 +24,8 @@
 namespace {
 
 // The file named on the command line, else the one chosen in the save dialog (empty: cancelled).
-std::string ChooseSaveFile() {
-    return CommandLineFile.empty() ? SaveLayoutFileDialog() : CommandLineFile;
+std::string ChooseSaveFile(const std::string& named) {
+    return named.empty() ? SaveLayoutFileDialog() : named;
 }
 
 std::string TargetPath(int kind, const std::string& key, const std::string& chosenFile) {
@@ -55,7 +54,7 @@ void ShowSavedNotice(const std::string& key) {
 // Whether a capture differs from the layout file at `path`; a file that cannot be read counts as
 // different.
 bool CaptureDiffersFromFile(const TDesktopCapture& capture, const std::string& path, bool exact) {
-    const TLayoutContent layout = ReadLayout(path);
+    const TLayoutContent layout = ReadLayoutFile(path);
     return layout.Code != LayoutReadComplete || CaptureDiffersFrom(capture, layout.Entries, exact);
 }
 
@@ -69,23 +68,12 @@ int32_t ExitCodeOf(TDesktopStatus status) {
     return status == TDesktopStatus::Ready ? ExitSuccess : ExitDesktopNotFound;
 }
 
-void ReportDesktopStatus(TDesktopStatus status) {
-    if (status == TDesktopStatus::NotFound) {
-        ShowDesktopNotFound();
-    } else if (status == TDesktopStatus::NotResponding) {
+void ReportDesktopStatus(const TDesktopReport& report) {
+    if (report.Status == TDesktopStatus::NotFound) {
+        ShowDesktopNotFound(report.LocateError);
+    } else if (report.Status == TDesktopStatus::NotResponding) {
         ShowDesktopNotResponding();
     }
-}
-
-TLayoutContent ReadLayout(const std::string& path) {
-    TLayoutContent layout;
-    layout.Code = ReadLayoutFile(path);
-    if (layout.Code == LayoutReadComplete) {
-        layout.Entries = std::move(LayoutEntries);
-        layout.Grid = LayoutHasGrid;
-    }
-    LayoutEntries.clear();
-    return layout;
 }
 
 TSaveOutcome WriteCapture(int kind, const TDesktopCapture& capture, const std::string& key,
@@ -128,22 +116,22 @@ bool FinishSave(int kind, const TSaveOutcome& outcome, const std::string& key) {
     }
 }
 
-bool SaveLayout(int kind, std::string* writtenPath) {
+bool SaveLayout(int kind, const std::string& file, std::string* writtenPath) {
     if (writtenPath != nullptr) {
         writtenPath->clear();
     }
     ExitCode = ExitDesktopNotFound;
     const std::string key = ResolutionKey();
     // The file is chosen once, before the desktop is touched; a cancelled dialog ends the save.
-    const std::string chosenFile = kind == SaveKindFile ? ChooseSaveFile() : std::string();
+    const std::string chosenFile = kind == SaveKindFile ? ChooseSaveFile(file) : std::string();
     if (kind == SaveKindFile && chosenFile.empty()) {
         return true;
     }
     TDesktopCapture capture;
-    const TDesktopStatus status = CaptureDesktop(capture, RunningWindows.IsVistaFamily);
-    if (status != TDesktopStatus::Ready) {
-        ExitCode = ExitCodeOf(status);
-        ReportDesktopStatus(status);
+    const TDesktopReport desktop = CaptureDesktop(capture, RunningWindows.IsVistaFamily);
+    if (desktop.Status != TDesktopStatus::Ready) {
+        ExitCode = ExitCodeOf(desktop.Status);
+        ReportDesktopStatus(desktop);
         return true;
     }
     const TSaveOutcome outcome = WriteCapture(kind, capture, key, chosenFile);
@@ -168,10 +156,10 @@ void SavePrimaryAction() {
     // One reading serves the comparison with the primary layout and the new file. Without a
     // reading nothing is written, so the old primary layout is not copied into the archive either.
     TDesktopCapture capture;
-    const TDesktopStatus status = CaptureDesktop(capture, RunningWindows.IsVistaFamily);
-    if (status != TDesktopStatus::Ready) {
-        ExitCode = ExitCodeOf(status);
-        ReportDesktopStatus(status);
+    const TDesktopReport desktop = CaptureDesktop(capture, RunningWindows.IsVistaFamily);
+    if (desktop.Status != TDesktopStatus::Ready) {
+        ExitCode = ExitCodeOf(desktop.Status);
+        ReportDesktopStatus(desktop);
         return;
     }
     if (CaptureDiffersFromFile(capture, PrimaryLayoutPath(DataFolder, key), true) &&
@@ -183,7 +171,7 @@ void SavePrimaryAction() {
 
 bool PrimaryDiffers() {
     TDesktopCapture capture;
-    return CaptureDesktop(capture, false) != TDesktopStatus::Ready ||
+    return CaptureDesktop(capture, false).Status != TDesktopStatus::Ready ||
            CaptureDiffersFromFile(capture, PrimaryLayoutPath(DataFolder, ResolutionKey()), true);
 }
 
@@ -195,6 +183,6 @@ bool RestoreWouldMove(const std::string& backupId) {
 
 bool RestoreWouldMoveFile(const std::string& path) {
     TDesktopCapture capture;
-    return CaptureDesktop(capture, false) != TDesktopStatus::Ready ||
+    return CaptureDesktop(capture, false).Status != TDesktopStatus::Ready ||
            CaptureDiffersFromFile(capture, path, false);
 }

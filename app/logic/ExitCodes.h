@@ -1,6 +1,6 @@
 #pragma once
 // The exit code of the main program and its values. Includes no Windows header, so that the
-// Windows-independent units that decide an exit code (the layout file reader) can set it.
+// Windows-independent units and their tests can name the values.
 
 #include <cstdint>
 

@@ -7,9 +7,6 @@
 
 #include "NumberConversion.h"
 
-std::vector<TItemProp> LayoutEntries;
-bool LayoutHasGrid = false;
-
 namespace {
 
 constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
@@ -123,26 +120,26 @@ int32_t LayoutSignatureCode(std::string_view start) {
     return first.substr(0, Signature.size()) == Signature ? LayoutReadComplete : LayoutWrongSignature;
 }
 
-int32_t ReadLayoutBytes(std::string_view bytes) {
-    const int32_t signature = LayoutSignatureCode(bytes);
-    if (signature != LayoutReadComplete) {
-        return signature;
+TLayoutContent ReadLayoutBytes(std::string_view bytes) {
+    TLayoutContent layout;
+    layout.Code = LayoutSignatureCode(bytes);
+    if (layout.Code != LayoutReadComplete) {
+        return layout;
     }
     TLineReader reader(bytes);
     reader.Next();
 
     // First pass: the grid flag and the number of entry lines.
-    LayoutHasGrid = false;
     size_t count = 0;
     while (!reader.AtEnd()) {
         const std::string line = reader.Next();
         if (IsEntryLine(line)) {
             ++count;
         } else if (line == GridLine) {
-            LayoutHasGrid = true;
+            layout.Grid = true;
         }
     }
-    LayoutEntries.assign(count, TItemProp{});
+    layout.Entries.assign(count, TItemProp{});
 
     // Second pass: the entries. A bad number leaves the entries before it and empty ones after.
     reader.Restart();
@@ -154,53 +151,52 @@ int32_t ReadLayoutBytes(std::string_view bytes) {
             continue;
         }
         std::string_view rest = line;
-        TItemProp& entry = LayoutEntries[stored];
+        TItemProp& entry = layout.Entries[stored];
         if (!TakeNumber(rest, entry.X) || !TakeNumber(rest, entry.Y)) {
             entry.X = 0;
             entry.Y = 0;
-            return LayoutBadNumber;
+            layout.Code = LayoutBadNumber;
+            return layout;
         }
         entry.Caption.assign(rest);
         entry.Matched = false;
         ++stored;
     }
-    return LayoutReadComplete;
+    return layout;
 }
 
-int32_t ReadLayoutFile(const std::string& path) {
+TLayoutContent ReadLayoutFile(const std::string& path) {
+    TLayoutContent unreadable;
+    unreadable.Code = LayoutReadError;
     TFilePtr file(std::fopen(path.c_str(), "rb"));
     if (!file) {
-        return LayoutReadError;
+        return unreadable;
     }
     // The signature is checked on the first bytes, before anything else is read: a file that is
     // no layout is refused however large it is.
     std::string bytes;
     if (!ReadBytes(file.get(), LayoutSignatureBytes, bytes)) {
-        return LayoutReadError;
+        return unreadable;
     }
     const int32_t signature = LayoutSignatureCode(bytes);
     if (signature != LayoutReadComplete) {
-        return signature;
+        TLayoutContent refused;
+        refused.Code = signature;
+        return refused;
     }
     uint64_t size = 0;
     if (!FileSize(file.get(), size) || size > MaxLayoutFileBytes) {
-        return LayoutReadError;
+        return unreadable;
     }
     try {
         if (!ReadBytes(file.get(), static_cast<size_t>(size) + 1, bytes)) {
-            return LayoutReadError;
+            return unreadable;
         }
         return ReadLayoutBytes(bytes);
     } catch (const std::bad_alloc&) {
         // Not enough memory for the file or its entries: as unreadable as a failed read.
-        LayoutEntries.clear();
-        LayoutEntries.shrink_to_fit();
-        return LayoutReadError;
+        return unreadable;
     }
-}
-
-bool FindLayoutEntry(std::string_view caption, TLayoutPoint& point) {
-    return TakeLayoutEntry(LayoutEntries, caption, point);
 }
 
 bool TakeLayoutEntry(std::vector<TItemProp>& entries, std::string_view caption, TLayoutPoint& point) {

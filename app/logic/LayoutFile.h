@@ -1,6 +1,6 @@
 #pragma once
-// The layout file format (".kvl"): its reader, the table of entries the reader fills, the caption
-// lookup, and the text of the lines the capture writes. This unit is the one place that knows the
+// The layout file format (".kvl"): its reader, the content it returns, the caption lookup, and the
+// text of the lines the capture writes. This unit is the one place that knows the
 // format. Includes no Windows header.
 //
 // A layout file is a sequence of 8-bit lines, written with CR LF ends:
@@ -26,12 +26,13 @@ inline constexpr int32_t LayoutWrongSignature = 2;
 inline constexpr int32_t LayoutBadNumber = 3;
 inline constexpr int32_t LayoutReadError = 4;
 
-// The entries of the layout read last, in file order; Matched is false after reading. Callers empty
-// the table when their operation ends, and use it only after a complete read (code 0): after codes
-// 1 to 4 it may still hold an earlier or a partial table.
-extern std::vector<TItemProp> LayoutEntries;
-// The layout read last had a line exactly equal to "# Grid".
-extern bool LayoutHasGrid;
+// A layout file as the reader returns it. Entries and Grid count only after a complete read (code
+// 0): after code 3 Entries holds the entries before the bad line and empty ones after it.
+struct TLayoutContent {
+    int32_t Code = LayoutReadComplete; // one of the codes above
+    std::vector<TItemProp> Entries;    // in file order; Matched is false after reading
+    bool Grid = false;                 // the file has a line exactly equal to "# Grid"
+};
 
 // Layout files larger than this are refused as unreadable (code 4) without being read: a desktop
 // of ten thousand icons with long captions takes well under a megabyte.
@@ -39,15 +40,14 @@ inline constexpr uint64_t MaxLayoutFileBytes = 16u * 1024 * 1024;
 // The bytes at the start of a file in which the signature must stand.
 inline constexpr size_t LayoutSignatureBytes = 4096;
 
-// Reads a layout file into LayoutEntries and LayoutHasGrid and returns one of the codes above. The
-// signature is checked on the first bytes before the rest is read; a file larger than
-// MaxLayoutFileBytes, and a file that does not fit in memory, give code 4. The caller decides what
-// a code means for the exit code (code 4: ExitLayoutFileError). The path is an 8-bit path as the
-// program uses them everywhere.
-int32_t ReadLayoutFile(const std::string& path);
+// Reads a layout file and returns its content with one of the codes above. The signature is checked on the
+// first bytes before the rest is read; a file larger than MaxLayoutFileBytes, and a file that does not fit in
+// memory, give code 4. The caller decides what a code means for the exit code (code 4: ExitLayoutFileError).
+// The path is an 8-bit path as the program uses them everywhere.
+TLayoutContent ReadLayoutFile(const std::string& path);
 
 // The same reading over the bytes of a file, without any file access; never returns code 4.
-int32_t ReadLayoutBytes(std::string_view bytes);
+TLayoutContent ReadLayoutBytes(std::string_view bytes);
 
 // Code 1, 2 or 0 for the start of a file: empty, no signature in its first line (looked for within
 // the first LayoutSignatureBytes bytes), or a signature.
@@ -59,11 +59,10 @@ struct TLayoutPoint {
     int32_t Y = 0;
 };
 
-// Gives out the first entry not yet given out whose caption equals `caption` byte for byte: marks
-// it Matched, stores its position in `point` and returns true. Without such an entry returns false
-// and leaves `point` alone. So the k-th icon bearing a caption receives the k-th entry with it.
-bool FindLayoutEntry(std::string_view caption, TLayoutPoint& point);
-// The same lookup over any table of entries.
+// Gives out the first entry of `entries` not yet given out whose caption equals `caption` byte for
+// byte: marks it Matched, stores its position in `point` and returns true. Without such an entry
+// returns false and leaves `point` alone. So the k-th icon bearing a caption receives the k-th entry
+// with it.
 bool TakeLayoutEntry(std::vector<TItemProp>& entries, std::string_view caption, TLayoutPoint& point);
 
 // Writing side. Every line comes with its CR LF end.

@@ -6,8 +6,6 @@ bool TrayRequested = false;
 bool PortableMode = false;
 bool SplashSuppressed = false;
 HWND OwnerWindow = nullptr;
-std::string CommandLineFile;
-std::string SelectedBackupId;
 bool OptionsFromCommandLine = false;
 HWND TrayWindow = nullptr;
 bool SavingAtLogoff = false;

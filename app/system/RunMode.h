@@ -1,7 +1,7 @@
 #pragma once
 // How this process runs, set at start-up and read everywhere: verbs or the tray, whether messages
-// may show, portable mode, the owner window, the file or backup of the current verb, the tray
-// window of a tray instance and the save at logoff.
+// may show, portable mode, the owner window, the tray window of a tray instance and the save at
+// logoff.
 
 #include <windows.h>
 
@@ -18,10 +18,6 @@ extern bool PortableMode;
 extern bool SplashSuppressed;
 // Owner of this process's message boxes and dialogs.
 extern HWND OwnerWindow;
-// File named with RF or SF.
-extern std::string CommandLineFile;
-// Backup to restore (RB verb, backup archive menu).
-extern std::string SelectedBackupId;
 // The options dialog was opened by the O verb rather than from the tray menu.
 extern bool OptionsFromCommandLine;
 // The hidden window of class and title "Kavrilon" of a tray instance; also OwnerWindow once created.

@@ -1,6 +1,7 @@
 #include "TrayWindow.h"
 
 #include <string>
+#include <vector>
 
 #include "ActionProcedures.h"
 #include "Actions.h"
@@ -46,6 +47,10 @@ HMENU ResourceMenu = nullptr;
 bool AutoRestorePending = false;
 bool FirstRunPending = false;
 
+// The backups the archive menu listed last, newest first: entry i carries the tray id of
+// RestoreBackup plus i. Kept after the menu closes, for the command of the chosen entry.
+std::vector<std::string> ListedBackupIds;
+
 bool PrimaryExistsNow() {
     return PrimaryExists(ResolutionKey());
 }
@@ -73,7 +78,7 @@ void RunPendingWork() {
 }
 
 // Runs a user action under the action mutex, then what was deferred meanwhile.
-void RunTrayAction(TAction action) {
+void RunTrayAction(const TAction& action) {
     RunAction(action);
     RunPendingWork();
 }
@@ -98,15 +103,15 @@ void BuildBackupMenu() {
     for (int count = GetMenuItemCount(BackupMenu); count > 0; --count) {
         DeleteMenu(BackupMenu, 0, MF_BYPOSITION);
     }
-    EnumerateBackups(ResolutionKey(), true);
-    if (BackupIds.empty()) {
+    ListedBackupIds = EnumerateBackups(ResolutionKey(), true);
+    if (ListedBackupIds.empty()) {
         AppendMenuA(BackupMenu, MF_STRING | MF_DISABLED, 0,
                     LangPick("Kein Backup vorhanden", "No backup available").c_str());
         return;
     }
-    for (size_t n = 0; n < BackupIds.size(); ++n) {
+    for (size_t n = 0; n < ListedBackupIds.size(); ++n) {
         AppendMenuA(BackupMenu, MF_STRING, CommandRecord(TCommand::RestoreBackup).TrayId + n,
-                    BackupLabel(BackupIds[n]).c_str());
+                    BackupLabel(ListedBackupIds[n]).c_str());
     }
     AppendMenuA(BackupMenu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(BackupMenu, MF_STRING, CommandDeleteBackups, MenuText(CommandDeleteBackups).c_str());
@@ -148,7 +153,6 @@ void RunTrayCommand(UINT id) {
         RunTrayAction(SavePrimaryAction);
         return;
     case TCommand::RestorePrimary:
-        SelectedBackupId.clear();
         RunTrayAction(RestorePrimaryUnlessPortable);
         return;
     case TCommand::Options:
@@ -173,15 +177,12 @@ void RunTrayCommand(UINT id) {
         return;
     case TCommand::RestoreBackup: {
         const size_t index = id - record->TrayId;
-        if (index >= BackupIds.size()) {
+        if (index >= ListedBackupIds.size()) {
             return;
         }
-        SelectedBackupId = BackupIds[index];
-        RunAction(RestoreSelectedBackupAction);
-        // The id belongs to this restore only: no later restore of the instance, a deferred
-        // automatic one included, is taken for the restore of a backup.
-        SelectedBackupId.clear();
-        RunPendingWork();
+        // A copy: the listing may be made afresh while the restore runs.
+        const std::string backupId = ListedBackupIds[index];
+        RunTrayAction([&backupId] { RestoreAction(RestoreKindBackup, backupId); });
         return;
     }
     case TCommand::OwnerWindow:

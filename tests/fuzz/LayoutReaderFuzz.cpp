@@ -59,7 +59,8 @@ void CheckCommandLine(std::string_view bytes) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     CheckCommandLine(bytes);
-    const int32_t code = ReadLayoutBytes(bytes);
+    TLayoutContent layout = ReadLayoutBytes(bytes);
+    const int32_t code = layout.Code;
     Check(code >= LayoutReadComplete && code <= LayoutReadError, "result code out of range");
     Check(code != LayoutReadError, "reading bytes reported a file error");
     Check(code != LayoutFileEmpty || size == 0, "code 1 for a file that is not empty");
@@ -71,8 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
 
-    const std::vector<TItemProp> read = LayoutEntries;
-    const bool grid = LayoutHasGrid;
+    const std::vector<TItemProp> read = layout.Entries;
+    const bool grid = layout.Grid;
     for (const TItemProp& entry : read) {
         Check(entry.Caption.find_first_of("\r\n") == std::string::npos, "caption holds a line break");
         Check(!entry.Matched, "entry matched right after reading");
@@ -85,24 +86,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const TItemProp& entry : read) {
         written += LayoutEntryLine(entry.X, entry.Y, entry.Caption);
     }
-    Check(ReadLayoutBytes(written) == LayoutReadComplete, "written entries do not read back");
-    Check(LayoutHasGrid == grid, "grid flag changed by writing and reading");
-    Check(LayoutEntries.size() == read.size(), "entry count changed by writing and reading");
+    const TLayoutContent reread = ReadLayoutBytes(written);
+    Check(reread.Code == LayoutReadComplete, "written entries do not read back");
+    Check(reread.Grid == grid, "grid flag changed by writing and reading");
+    Check(reread.Entries.size() == read.size(), "entry count changed by writing and reading");
     for (size_t i = 0; i < read.size(); ++i) {
-        Check(LayoutEntries[i].Caption == read[i].Caption, "caption changed by writing and reading");
-        Check(LayoutEntries[i].X == read[i].X && LayoutEntries[i].Y == read[i].Y,
+        Check(reread.Entries[i].Caption == read[i].Caption, "caption changed by writing and reading");
+        Check(reread.Entries[i].X == read[i].X && reread.Entries[i].Y == read[i].Y,
               "position changed by writing and reading");
     }
 
     // Looking up every caption in file order must hand out each entry itself, once.
     for (const TItemProp& entry : read) {
         TLayoutPoint point{entry.X ^ 1, entry.Y ^ 1};
-        Check(FindLayoutEntry(entry.Caption, point), "an entry's caption was not found");
+        Check(TakeLayoutEntry(layout.Entries, entry.Caption, point), "an entry's caption was not found");
         Check(point.X == entry.X && point.Y == entry.Y, "lookup gave another entry's position");
     }
     if (!read.empty()) {
         TLayoutPoint point;
-        Check(!FindLayoutEntry(read.front().Caption, point), "an entry was given out twice");
+        Check(!TakeLayoutEntry(layout.Entries, read.front().Caption, point), "an entry was given out twice");
     }
     return 0;
 }

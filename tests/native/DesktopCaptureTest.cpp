@@ -30,8 +30,8 @@ TEST(DesktopCapture, ComparisonsAgainstALayout) {
     struct TCase {
         const char* What;
         std::vector<TItemProp> Layout;
-        bool Differs;    // exact comparison (is the primary layout still the desktop?)
-        bool WouldMove;  // does a restore of it move anything?
+        bool Differs;   // exact comparison (is the primary layout still the desktop?)
+        bool WouldMove; // does a restore of it move anything?
     } const cases[] = {
         {"same", Entries({{10, 20, "A"}, {30, 40, "B"}, {50, 60, "A"}}), false, false},
         {"one icon more on the desktop", Entries({{10, 20, "A"}, {50, 60, "A"}}), true, false},
@@ -50,7 +50,8 @@ TEST(DesktopCapture, ComparisonsAgainstALayout) {
 
 TEST(DesktopCapture, MovesAreInViewCoordinatesOfANegativeOrigin) {
     // The virtual screen starts 1280 left of and 200 above the primary monitor.
-    const TDesktopCapture desktop = Capture({{0, "A", 10, 20}, {3, "B", 30, 40}, {4, "C", 0, 0}}, -1280, -200);
+    const TDesktopCapture desktop =
+        Capture({{0, "A", 10, 20}, {3, "B", 30, 40}, {4, "C", 0, 0}}, -1280, -200);
     const auto layout = Entries({{-1270, -180, "A"}, {0, 0, "B"}, {5, 5, "Z"}});
     const std::vector<TIconMove> moves = PlanRestoreMoves(desktop, layout, false);
     ASSERT_EQ(moves.size(), 1u) << "A stands at its place, C is not listed, Z has no icon";
@@ -59,11 +60,12 @@ TEST(DesktopCapture, MovesAreInViewCoordinatesOfANegativeOrigin) {
     EXPECT_EQ(moves[0].Y, 200);
     EXPECT_EQ(PlanRestoreMoves(desktop, layout, true).size(), 2u) << "everything listed when asked";
 
-    ASSERT_EQ(ReadLayoutBytes(LayoutTextOf(desktop, "2560x1224", "20081124093015")), 0);
-    ASSERT_EQ(LayoutEntries.size(), 3u);
-    EXPECT_EQ(LayoutEntries[1].X, -1250);
-    EXPECT_EQ(LayoutEntries[1].Y, -160);
-    EXPECT_FALSE(CaptureDiffersFrom(desktop, LayoutEntries, true)) << "a saved desktop matches its file";
+    const TLayoutContent saved = ReadLayoutBytes(LayoutTextOf(desktop, "2560x1224", "20081124093015"));
+    ASSERT_EQ(saved.Code, 0);
+    ASSERT_EQ(saved.Entries.size(), 3u);
+    EXPECT_EQ(saved.Entries[1].X, -1250);
+    EXPECT_EQ(saved.Entries[1].Y, -160);
+    EXPECT_FALSE(CaptureDiffersFrom(desktop, saved.Entries, true)) << "a saved desktop matches its file";
 }
 
 } // namespace

@@ -21,9 +21,22 @@ struct TEntry {
     std::string Caption;
 };
 
+// The content of the last reading of a test; Read and ReadFile return its code.
+TLayoutContent Last;
+
+int32_t Read(std::string_view bytes) {
+    Last = ReadLayoutBytes(bytes);
+    return Last.Code;
+}
+
+int32_t ReadFile(const std::string& path) {
+    Last = ReadLayoutFile(path);
+    return Last.Code;
+}
+
 std::vector<TEntry> Entries() {
     std::vector<TEntry> entries;
-    for (const TItemProp& item : LayoutEntries) {
+    for (const TItemProp& item : Last.Entries) {
         entries.push_back({item.X, item.Y, item.Caption});
     }
     return entries;
@@ -40,70 +53,71 @@ void PrintTo(const TEntry& e, std::ostream* out) {
 class LayoutReader : public ::testing::Test {
 protected:
     void SetUp() override {
-        LayoutEntries.assign(3, TItemProp{"stale", 1, 1, true});
-        LayoutHasGrid = true;
+        Last.Entries.assign(3, TItemProp{"stale", 1, 1, true});
+        Last.Grid = true;
         ExitCode = ExitSuccess;
     }
 };
 
 TEST_F(LayoutReader, TheExampleFileReadsCompletely) {
-    EXPECT_EQ(ReadLayoutBytes(Header + "# Grid\r\n17 2 My Computer\r\n17 78 Recycle Bin\r\n"), 0);
-    EXPECT_TRUE(LayoutHasGrid);
+    EXPECT_EQ(Read(Header + "# Grid\r\n17 2 My Computer\r\n17 78 Recycle Bin\r\n"), 0);
+    EXPECT_TRUE(Last.Grid);
     EXPECT_EQ(Entries(), (std::vector<TEntry>{{17, 2, "My Computer"}, {17, 78, "Recycle Bin"}}));
-    for (const TItemProp& item : LayoutEntries) {
+    for (const TItemProp& item : Last.Entries) {
         EXPECT_FALSE(item.Matched);
     }
 }
 
 TEST_F(LayoutReader, FirstLineMustStartWithTheCaseSensitiveSignature) {
     // Only the header: complete, with an empty table and no grid.
-    EXPECT_EQ(ReadLayoutBytes(Header), 0);
-    EXPECT_TRUE(LayoutEntries.empty());
-    EXPECT_FALSE(LayoutHasGrid);
+    EXPECT_EQ(Read(Header), 0);
+    EXPECT_TRUE(Last.Entries.empty());
+    EXPECT_FALSE(Last.Grid);
     // Without byte-order mark, with anything after the signature, or with the signature alone.
-    EXPECT_EQ(ReadLayoutBytes("KavrilonX"), 0);
-    EXPECT_EQ(ReadLayoutBytes(Bom + "Kavrilon"), 0);
-    EXPECT_EQ(ReadLayoutBytes("Kavrilon whatever\n5 6 A\n"), 0);
+    EXPECT_EQ(Read("KavrilonX"), 0);
+    EXPECT_EQ(Read(Bom + "Kavrilon"), 0);
+    EXPECT_EQ(Read("Kavrilon whatever\n5 6 A\n"), 0);
     EXPECT_EQ(Entries(), (std::vector<TEntry>{{5, 6, "A"}}));
 
-    EXPECT_EQ(ReadLayoutBytes(""), 1);
-    EXPECT_EQ(ReadLayoutBytes("kavrilon 8.2\r\n1 2 A\r\n"), 2);
-    EXPECT_EQ(ReadLayoutBytes("KAVRILON 8.2\r\n"), 2);
-    EXPECT_EQ(ReadLayoutBytes("Kavril\r\n"), 2);
-    EXPECT_EQ(ReadLayoutBytes(Bom + "Kavrilo"), 2);
-    EXPECT_EQ(ReadLayoutBytes(Bom), 2);
-    EXPECT_EQ(ReadLayoutBytes("\n"), 2);
+    EXPECT_EQ(Read(""), 1);
+    EXPECT_EQ(Read("kavrilon 8.2\r\n1 2 A\r\n"), 2);
+    EXPECT_TRUE(Last.Entries.empty()) << "a refused file gives no entries";
+    EXPECT_EQ(Read("KAVRILON 8.2\r\n"), 2);
+    EXPECT_EQ(Read("Kavril\r\n"), 2);
+    EXPECT_EQ(Read(Bom + "Kavrilo"), 2);
+    EXPECT_EQ(Read(Bom), 2);
+    EXPECT_EQ(Read("\n"), 2);
     // The mark only counts at the very start, and only as a whole.
-    EXPECT_EQ(ReadLayoutBytes(" Kavrilon"), 2);
-    EXPECT_EQ(ReadLayoutBytes("\xEF\xBBKavrilon"), 2);
-    EXPECT_EQ(ReadLayoutBytes("# Kavrilon\r\nKavrilon\r\n"), 2);
-    // None of these touched the table or the exit code.
-    EXPECT_EQ(LayoutEntries.size(), 1u);
+    EXPECT_EQ(Read(" Kavrilon"), 2);
+    EXPECT_EQ(Read("\xEF\xBBKavrilon"), 2);
+    EXPECT_EQ(Read("# Kavrilon\r\nKavrilon\r\n"), 2);
+    // None of these touched the exit code.
+    EXPECT_TRUE(Last.Entries.empty());
     EXPECT_EQ(ExitCode, ExitSuccess);
 }
 
 TEST_F(LayoutReader, CommentsEmptyLinesAndTheGridLine) {
-    EXPECT_EQ(ReadLayoutBytes(Header + "\r\n# note\r\n1 2 A\r\n\r\n#\r\n3 4 B\r\n# Grid\r\n\r\n"), 0);
+    EXPECT_EQ(Read(Header + "\r\n# note\r\n1 2 A\r\n\r\n#\r\n3 4 B\r\n# Grid\r\n\r\n"), 0);
     EXPECT_EQ(Entries(), (std::vector<TEntry>{{1, 2, "A"}, {3, 4, "B"}}));
-    EXPECT_TRUE(LayoutHasGrid) << "a grid line after the entries counts too";
+    EXPECT_TRUE(Last.Grid) << "a grid line after the entries counts too";
 
     for (const char* notGrid :
          {"# Grid \r\n", "#Grid\r\n", "# grid\r\n", " # Grid\r\n1 2 A\r\n", "# Grids\r\n"}) {
-        LayoutHasGrid = true;
-        const int32_t code = ReadLayoutBytes(Header + notGrid);
-        EXPECT_FALSE(LayoutHasGrid) << notGrid;
+        Last.Grid = true;
+        const int32_t code = Read(Header + notGrid);
+        EXPECT_FALSE(Last.Grid) << notGrid;
         // A line starting with a blank is an entry line without X.
         EXPECT_EQ(code, notGrid[0] == ' ' ? 3 : 0) << notGrid;
     }
     // The grid line is looked for after line 1 only.
-    EXPECT_EQ(ReadLayoutBytes("Kavrilon # Grid\r\n"), 0);
-    EXPECT_FALSE(LayoutHasGrid);
+    EXPECT_EQ(Read("Kavrilon # Grid\r\n"), 0);
+    EXPECT_FALSE(Last.Grid);
 }
 
 TEST_F(LayoutReader, NumbersTakeSignsHexadecimalAndTheLow32Bits) {
-    EXPECT_EQ(ReadLayoutBytes(Header + "-5 -3 Folder\r\n$10 0x20 A\r\n+7 0X1f B\r\n"
-                                       "4294967296 -4294967297 C\r\n$FFFFFFFF 2147483648 D\r\n"
-                                       "9223372036854775807 -9223372036854775808 E\r\n"),
+    EXPECT_EQ(Read(Header + "-5 -3 Folder\r\n$10 0x20 A\r\n+7 0X1f B\r\n"
+                            "4294967296 -4294967297 C\r\n$FFFFFFFF 2147483648 D\r\n"
+                            "9223372036854775807 -9223372036854775808 E\r\n"),
               0);
     EXPECT_EQ(Entries(), (std::vector<TEntry>{{-5, -3, "Folder"},
                                               {16, 32, "A"},
@@ -114,7 +128,7 @@ TEST_F(LayoutReader, NumbersTakeSignsHexadecimalAndTheLow32Bits) {
 }
 
 TEST_F(LayoutReader, CaptionsKeepEveryBlank) {
-    EXPECT_EQ(ReadLayoutBytes(Header + "1 2 New  Folder \r\n3 4  lead\r\n5 6 \r\n7 8   \r\n"), 0);
+    EXPECT_EQ(Read(Header + "1 2 New  Folder \r\n3 4  lead\r\n5 6 \r\n7 8   \r\n"), 0);
     EXPECT_EQ(Entries(),
               (std::vector<TEntry>{{1, 2, "New  Folder "}, {3, 4, " lead"}, {5, 6, ""}, {7, 8, "  "}}));
 }
@@ -132,10 +146,10 @@ TEST_F(LayoutReader, ABadNumberKeepsTheEntriesBeforeItAndLeavesTheRestEmpty) {
         "1 0x A",                   // prefix without digits
     };
     for (const char* bad : badLines) {
-        LayoutEntries.clear();
+        Last.Entries.clear();
         ExitCode = ExitSuccess;
-        EXPECT_EQ(ReadLayoutBytes(Header + "1 2 A\r\n# c\r\n" + bad + "\r\n3 4 B\r\n5 6 C\r\n"), 3) << bad;
-        ASSERT_EQ(LayoutEntries.size(), 4u) << bad;
+        EXPECT_EQ(Read(Header + "1 2 A\r\n# c\r\n" + bad + "\r\n3 4 B\r\n5 6 C\r\n"), 3) << bad;
+        ASSERT_EQ(Last.Entries.size(), 4u) << bad;
         EXPECT_EQ(Entries(), (std::vector<TEntry>{{1, 2, "A"}, {0, 0, ""}, {0, 0, ""}, {0, 0, ""}})) << bad;
         EXPECT_EQ(ExitCode, ExitSuccess) << bad;
     }
@@ -143,46 +157,46 @@ TEST_F(LayoutReader, ABadNumberKeepsTheEntriesBeforeItAndLeavesTheRestEmpty) {
 
 TEST_F(LayoutReader, LineEndsLfOnlyAndStrayCarriageReturns) {
     const std::string lfOnly = "Kavrilon 8.2\n# k\n# Grid\n1 2 A b\n3 4 C";
-    EXPECT_EQ(ReadLayoutBytes(lfOnly), 0);
+    EXPECT_EQ(Read(lfOnly), 0);
     const std::vector<TEntry> expected = {{1, 2, "A b"}, {3, 4, "C"}};
     EXPECT_EQ(Entries(), expected);
-    EXPECT_TRUE(LayoutHasGrid);
+    EXPECT_TRUE(Last.Grid);
 
     // Every CR is dropped, wherever it stands; CR alone does not end a line.
-    EXPECT_EQ(ReadLayoutBytes("Kavri\rlon 8.2\r\r\n# Gr\rid\r\n1\r 2 A\r b\r\n3 4 C\r"), 0);
+    EXPECT_EQ(Read("Kavri\rlon 8.2\r\r\n# Gr\rid\r\n1\r 2 A\r b\r\n3 4 C\r"), 0);
     EXPECT_EQ(Entries(), expected);
-    EXPECT_TRUE(LayoutHasGrid);
-    EXPECT_EQ(ReadLayoutBytes("Kavrilon\r1 2 A\r3 4 B\r"), 0);
+    EXPECT_TRUE(Last.Grid);
+    EXPECT_EQ(Read("Kavrilon\r1 2 A\r3 4 B\r"), 0);
     EXPECT_EQ(Entries(), (std::vector<TEntry>{}));
 }
 
 TEST(LayoutLookup, EachEntryIsGivenOutOnceInFileOrder) {
-    ASSERT_EQ(ReadLayoutBytes(Header + "1 1 Doc\r\n2 2 doc\r\n3 3 Doc\r\n4 4 Doc \r\n5 5 \r\n"), 0);
+    ASSERT_EQ(Read(Header + "1 1 Doc\r\n2 2 doc\r\n3 3 Doc\r\n4 4 Doc \r\n5 5 \r\n"), 0);
     TLayoutPoint point;
-    ASSERT_TRUE(FindLayoutEntry("Doc", point));
+    ASSERT_TRUE(TakeLayoutEntry(Last.Entries, "Doc", point));
     EXPECT_EQ(point.X, 1);
     EXPECT_EQ(point.Y, 1);
-    ASSERT_TRUE(FindLayoutEntry("Doc", point));
+    ASSERT_TRUE(TakeLayoutEntry(Last.Entries, "Doc", point));
     EXPECT_EQ(point.X, 3);
-    EXPECT_TRUE(LayoutEntries[0].Matched);
-    EXPECT_FALSE(LayoutEntries[1].Matched);
-    EXPECT_TRUE(LayoutEntries[2].Matched);
+    EXPECT_TRUE(Last.Entries[0].Matched);
+    EXPECT_FALSE(Last.Entries[1].Matched);
+    EXPECT_TRUE(Last.Entries[2].Matched);
 
     // Used up: no more "Doc"; case and length must match exactly; the point stays as it was.
     point = {-7, -8};
-    EXPECT_FALSE(FindLayoutEntry("Doc", point));
-    EXPECT_FALSE(FindLayoutEntry("DOC", point));
-    EXPECT_FALSE(FindLayoutEntry("Do", point));
+    EXPECT_FALSE(TakeLayoutEntry(Last.Entries, "Doc", point));
+    EXPECT_FALSE(TakeLayoutEntry(Last.Entries, "DOC", point));
+    EXPECT_FALSE(TakeLayoutEntry(Last.Entries, "Do", point));
     EXPECT_EQ(point.X, -7);
     EXPECT_EQ(point.Y, -8);
 
-    ASSERT_TRUE(FindLayoutEntry("Doc ", point));
+    ASSERT_TRUE(TakeLayoutEntry(Last.Entries, "Doc ", point));
     EXPECT_EQ(point.X, 4);
-    ASSERT_TRUE(FindLayoutEntry("doc", point));
+    ASSERT_TRUE(TakeLayoutEntry(Last.Entries, "doc", point));
     EXPECT_EQ(point.X, 2);
-    ASSERT_TRUE(FindLayoutEntry("", point));
+    ASSERT_TRUE(TakeLayoutEntry(Last.Entries, "", point));
     EXPECT_EQ(point.X, 5);
-    EXPECT_FALSE(FindLayoutEntry("", point));
+    EXPECT_FALSE(TakeLayoutEntry(Last.Entries, "", point));
 }
 
 TEST(LayoutWriter, WritesTheHeaderAndEntryLinesTheReaderExpects) {
@@ -199,8 +213,8 @@ TEST(LayoutWriter, WritesTheHeaderAndEntryLinesTheReaderExpects) {
     for (const TEntry& e : written) {
         text += LayoutEntryLine(e.X, e.Y, e.Caption);
     }
-    ASSERT_EQ(ReadLayoutBytes(text), 0);
-    EXPECT_TRUE(LayoutHasGrid);
+    ASSERT_EQ(Read(text), 0);
+    EXPECT_TRUE(Last.Grid);
     EXPECT_EQ(Entries(), written);
 }
 
@@ -226,14 +240,14 @@ protected:
 };
 
 TEST_F(LayoutFileAccess, ReadsFilesAndReportsUnreadablePathsWithCodeFour) {
-    EXPECT_EQ(ReadLayoutFile(Write("a.kvl", Header + "# Grid\r\n17 2 My Computer\r\n")), 0);
+    EXPECT_EQ(ReadFile(Write("a.kvl", Header + "# Grid\r\n17 2 My Computer\r\n")), 0);
     EXPECT_EQ(Entries(), (std::vector<TEntry>{{17, 2, "My Computer"}}));
-    EXPECT_TRUE(LayoutHasGrid);
-    EXPECT_EQ(ReadLayoutFile(Write("empty.kvl", "")), 1);
-    EXPECT_EQ(ReadLayoutFile(Write("lower.kvl", "kavrilon\r\n")), 2);
-    EXPECT_EQ(ReadLayoutFile(Write("bad.kvl", Header + "1a 2 A\r\n")), 3);
-    EXPECT_EQ(ReadLayoutFile((folder_ / "missing.kvl").string()), 4);
-    EXPECT_EQ(ReadLayoutFile(folder_.string()), 4) << "a folder is no readable file";
+    EXPECT_TRUE(Last.Grid);
+    EXPECT_EQ(ReadFile(Write("empty.kvl", "")), 1);
+    EXPECT_EQ(ReadFile(Write("lower.kvl", "kavrilon\r\n")), 2);
+    EXPECT_EQ(ReadFile(Write("bad.kvl", Header + "1a 2 A\r\n")), 3);
+    EXPECT_EQ(ReadFile((folder_ / "missing.kvl").string()), 4);
+    EXPECT_EQ(ReadFile(folder_.string()), 4) << "a folder is no readable file";
     EXPECT_EQ(ExitCode, ExitSuccess) << "the reader reports; the actions decide the exit code";
 }
 
@@ -241,13 +255,13 @@ TEST_F(LayoutFileAccess, HugeFilesAreRefusedAndTheSignatureIsCheckedFirst) {
     // Sparse files: their size costs no disk space.
     const std::string huge = Write("huge.kvl", Header);
     std::filesystem::resize_file(huge, MaxLayoutFileBytes + 1);
-    EXPECT_EQ(ReadLayoutFile(huge), 4);
+    EXPECT_EQ(ReadFile(huge), 4);
     const std::string foreign = Write("foreign.kvl", "MZ not a layout\r\n");
     std::filesystem::resize_file(foreign, MaxLayoutFileBytes * 4);
-    EXPECT_EQ(ReadLayoutFile(foreign), 2);
+    EXPECT_EQ(ReadFile(foreign), 2);
     const std::string largest = Write("largest.kvl", Header + "5 6 A\r\n#");
     std::filesystem::resize_file(largest, MaxLayoutFileBytes);
-    EXPECT_EQ(ReadLayoutFile(largest), 0);
+    EXPECT_EQ(ReadFile(largest), 0);
     EXPECT_EQ(Entries(), (std::vector<TEntry>{{5, 6, "A"}}));
 }
 

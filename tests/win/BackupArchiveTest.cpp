@@ -24,12 +24,10 @@ protected:
         savedDataFolder_ = DataFolder;
         DataFolder = MakeTempFolder("archive");
         archive_ = DataFolder + "Backups\\" + Key + "\\";
-        BackupIds.clear();
     }
     void TearDown() override {
         RemoveTree(DataFolder);
         DataFolder = savedDataFolder_;
-        BackupIds.clear();
     }
 
     void MakeArchive() const {
@@ -48,6 +46,7 @@ protected:
 
     std::string savedDataFolder_;
     std::string archive_;
+    std::vector<std::string> listed_; // the last listing
 };
 
 TEST_F(BackupArchive, ListsOnlyNamesThatFollowTheIdRules) {
@@ -62,23 +61,23 @@ TEST_F(BackupArchive, ListsOnlyNamesThatFollowTheIdRules) {
     WriteBackup("20100101000000S.txt");
     ASSERT_TRUE(CreateDirectoryA((archive_ + "20110101000000S.kvl").c_str(), nullptr));
 
-    EnumerateBackups(Key, false);
-    ASSERT_EQ(BackupIds.size(), 3u);
-    EXPECT_EQ(BackupIds[0], "20090101120000R") << "the longer tail is cut off";
+    listed_ = EnumerateBackups(Key, false);
+    ASSERT_EQ(listed_.size(), 3u);
+    EXPECT_EQ(listed_[0], "20090101120000R") << "the longer tail is cut off";
     // Both backups of the same second, in either order.
-    std::vector<std::string> sameSecond = {BackupIds[1], BackupIds[2]};
+    std::vector<std::string> sameSecond = {listed_[1], listed_[2]};
     std::sort(sameSecond.begin(), sameSecond.end());
     EXPECT_EQ(sameSecond, (std::vector<std::string>{"20081124093015R", "20081124093015S"}));
 
     // Pruning has nothing to do with three backups and never touches other names.
     const std::vector<std::string> before = ArchiveNames();
-    EnumerateBackups(Key, true);
-    EXPECT_EQ(BackupIds.size(), 3u);
+    listed_ = EnumerateBackups(Key, true);
+    EXPECT_EQ(listed_.size(), 3u);
     EXPECT_EQ(ArchiveNames(), before);
 
     // Another resolution, or no archive at all, lists nothing.
-    EnumerateBackups("800x600", true);
-    EXPECT_TRUE(BackupIds.empty());
+    listed_ = EnumerateBackups("800x600", true);
+    EXPECT_TRUE(listed_.empty());
 }
 
 TEST_F(BackupArchive, PruningKeepsTheTenNewestAndListingWithoutItDeletesNothing) {
@@ -97,15 +96,15 @@ TEST_F(BackupArchive, PruningKeepsTheTenNewestAndListingWithoutItDeletesNothing)
     WriteBackup("00000000000000Sold copy.kvl");
     WriteBackup("readme.kvl");
 
-    EnumerateBackups(Key, false);
-    ASSERT_EQ(BackupIds.size(), 12u);
-    EXPECT_EQ(BackupIds.front(), ids[10]);
-    EXPECT_EQ(BackupIds[10], ids[0]);
+    listed_ = EnumerateBackups(Key, false);
+    ASSERT_EQ(listed_.size(), 12u);
+    EXPECT_EQ(listed_.front(), ids[10]);
+    EXPECT_EQ(listed_[10], ids[0]);
     EXPECT_EQ(ArchiveNames().size(), 13u) << "listing without pruning deletes nothing";
 
-    EnumerateBackups(Key, true);
+    listed_ = EnumerateBackups(Key, true);
     const std::vector<std::string> newestFirst(ids.rbegin(), ids.rbegin() + 10);
-    EXPECT_EQ(BackupIds, newestFirst);
+    EXPECT_EQ(listed_, newestFirst);
     std::vector<std::string> expectedNames = {"00000000000000Sold copy.kvl", "readme.kvl"};
     for (const std::string& id : newestFirst) {
         expectedNames.push_back(id + ".kvl");
@@ -132,13 +131,13 @@ TEST_F(BackupArchive, ManyBackupsNeverHideTheNewest) {
         WriteBackup(id + ".kvl");
     }
 
-    EnumerateBackups(Key, false);
-    EXPECT_EQ(BackupIds, std::vector<std::string>(ids.rbegin(), ids.rbegin() + 100));
+    listed_ = EnumerateBackups(Key, false);
+    EXPECT_EQ(listed_, std::vector<std::string>(ids.rbegin(), ids.rbegin() + 100));
     EXPECT_EQ(ArchiveNames().size(), 150u);
 
-    EnumerateBackups(Key, true);
+    listed_ = EnumerateBackups(Key, true);
     const std::vector<std::string> newest(ids.rbegin(), ids.rbegin() + 10);
-    EXPECT_EQ(BackupIds, newest);
+    EXPECT_EQ(listed_, newest);
     std::vector<std::string> expectedNames;
     for (const std::string& id : newest) {
         expectedNames.push_back(id + ".kvl");
@@ -196,8 +195,8 @@ TEST_F(BackupArchive, TwoBackupsWithinOneSecondLeaveTwoFilesSecondsApart) {
     // The second name is no time still to come: the call waited for its second.
     EXPECT_GE(after, next);
 
-    EnumerateBackups(Key, false);
-    EXPECT_EQ(BackupIds, (std::vector<std::string>{next + "S", stamp + "S"}));
+    listed_ = EnumerateBackups(Key, false);
+    EXPECT_EQ(listed_, (std::vector<std::string>{next + "S", stamp + "S"}));
 }
 
 TEST_F(BackupArchive, DeleteAllBackupsRemovesTheCurrentResolutionsFolderOnly) {

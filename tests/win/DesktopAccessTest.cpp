@@ -81,8 +81,8 @@ protected:
     }
 
     void TearDown() override {
-        FreeSharedBuffer();
-        ReleaseShellProcess();
+        FreeSharedBuffer(shell_);
+        shell_.Location.ShellProcess.reset();
         EXPECT_TRUE(host_.Stop()) << host_.LastError();
     }
 
@@ -94,30 +94,34 @@ protected:
 
     // Finds the desktop and allocates the shared buffer, as every layout operation starts.
     void Open() {
-        ASSERT_TRUE(LocateDesktop()) << LocateErrorText;
-        AllocSharedBuffer();
-        ASSERT_NE(SharedBuffer, nullptr) << "error " << GetLastError();
+        ASSERT_TRUE(LocateDesktop(found_)) << found_.ErrorText;
+        AllocSharedBuffer(shell_);
+        ASSERT_NE(shell_.Buffer, nullptr) << "error " << GetLastError();
     }
+    bool Locate() { return LocateDesktop(found_); }
 
     DesktopHost host_;
     DesktopHostState state_;
+    // What one operation holds of the shell, as a desktop session holds it.
+    TShellAccess shell_;
+    TDesktopLocation& found_ = shell_.Location;
 };
 
 const std::vector<DesktopIcon> kThreeIcons = {{"Alpha", 40, 30}, {"Beta", 200, 130}, {"Gamma", 520, 340}};
 
 TEST_F(DesktopAccessTest, FailedSearchesTellTheirStage) {
     ASSERT_EQ(FindWindowA("Progman", "Program Manager"), nullptr) << "a desktop is left from another test";
-    EXPECT_FALSE(LocateDesktop());
-    EXPECT_TRUE(IsErrorTextOfStage(LocateErrorText, 0)) << LocateErrorText;
-    EXPECT_EQ(ProgmanWindow, nullptr);
+    EXPECT_FALSE(Locate());
+    EXPECT_TRUE(IsErrorTextOfStage(found_.ErrorText, 0)) << found_.ErrorText;
+    EXPECT_EQ(found_.Progman, nullptr);
 
     DesktopHostOptions noView;
     noView.noView = true;
     StartHost(kThreeIcons, noView);
-    EXPECT_FALSE(LocateDesktop());
-    EXPECT_TRUE(IsErrorTextOfStage(LocateErrorText, 1)) << LocateErrorText;
-    EXPECT_EQ(ProgmanWindow, state_.progman.handle);
-    EXPECT_EQ(DefViewWindow, nullptr);
+    EXPECT_FALSE(Locate());
+    EXPECT_TRUE(IsErrorTextOfStage(found_.ErrorText, 1)) << found_.ErrorText;
+    EXPECT_EQ(found_.Progman, state_.progman.handle);
+    EXPECT_EQ(found_.DefView, nullptr);
 
     // The view in a window whose class begins with the right letters in the wrong case does not
     // count: Progman itself has no view then.
@@ -125,23 +129,23 @@ TEST_F(DesktopAccessTest, FailedSearchesTellTheirStage) {
     lowerCase.workerClass = "workerw";
     StartHost(kThreeIcons, lowerCase);
     ASSERT_EQ(state_.defViewParentClass, "workerw");
-    EXPECT_FALSE(LocateDesktop());
-    EXPECT_TRUE(IsErrorTextOfStage(LocateErrorText, 1)) << LocateErrorText;
-    EXPECT_EQ(DefViewWindow, nullptr);
+    EXPECT_FALSE(Locate());
+    EXPECT_TRUE(IsErrorTextOfStage(found_.ErrorText, 1)) << found_.ErrorText;
+    EXPECT_EQ(found_.DefView, nullptr);
 
     DesktopHostOptions noListView;
     noListView.noListView = true;
     StartHost(kThreeIcons, noListView);
-    EXPECT_FALSE(LocateDesktop());
-    EXPECT_TRUE(IsErrorTextOfStage(LocateErrorText, 2)) << LocateErrorText;
-    EXPECT_EQ(DefViewWindow, state_.defView.handle);
-    EXPECT_EQ(DesktopListView, nullptr);
-    EXPECT_EQ(ShellProcess, nullptr);
+    EXPECT_FALSE(Locate());
+    EXPECT_TRUE(IsErrorTextOfStage(found_.ErrorText, 2)) << found_.ErrorText;
+    EXPECT_EQ(found_.DefView, state_.defView.handle);
+    EXPECT_EQ(found_.ListView, nullptr);
+    EXPECT_FALSE(found_.ShellProcess);
 
-    // A successful search keeps the text of the last failure.
+    // A successful search keeps the text of the last failure in its record.
     StartHost(kThreeIcons);
-    EXPECT_TRUE(LocateDesktop()) << LocateErrorText;
-    EXPECT_TRUE(IsErrorTextOfStage(LocateErrorText, 2)) << LocateErrorText;
+    EXPECT_TRUE(Locate()) << found_.ErrorText;
+    EXPECT_TRUE(IsErrorTextOfStage(found_.ErrorText, 2)) << found_.ErrorText;
 }
 
 TEST_F(DesktopAccessTest, FindsTheViewUnderAWorkerWindowOrProgman) {
@@ -151,23 +155,23 @@ TEST_F(DesktopAccessTest, FindsTheViewUnderAWorkerWindowOrProgman) {
         options.workerClass = workerClass;
         StartHost(kThreeIcons, options);
         ASSERT_EQ(state_.defViewParentClass, workerClass);
-        ASSERT_TRUE(LocateDesktop()) << LocateErrorText;
-        EXPECT_EQ(ProgmanWindow, state_.progman.handle);
-        EXPECT_EQ(DefViewWindow, state_.defView.handle);
-        EXPECT_NE(GetParent(DefViewWindow), ProgmanWindow);
-        EXPECT_TRUE(DefViewUnderWorker);
-        EXPECT_EQ(DesktopListView, state_.listView.handle);
+        ASSERT_TRUE(Locate()) << found_.ErrorText;
+        EXPECT_EQ(found_.Progman, state_.progman.handle);
+        EXPECT_EQ(found_.DefView, state_.defView.handle);
+        EXPECT_NE(GetParent(found_.DefView), found_.Progman);
+        EXPECT_TRUE(found_.DefViewUnderWorker);
+        EXPECT_EQ(found_.ListView, state_.listView.handle);
     }
 
     StartHost(kThreeIcons);
     ASSERT_EQ(state_.defViewParentClass, "Progman");
-    ASSERT_TRUE(LocateDesktop()) << LocateErrorText;
-    EXPECT_EQ(ProgmanWindow, state_.progman.handle);
-    EXPECT_EQ(DefViewWindow, state_.defView.handle);
-    EXPECT_FALSE(DefViewUnderWorker);
-    EXPECT_EQ(DesktopListView, state_.listView.handle);
-    EXPECT_EQ(ShellProcessId, host_.ProcessId());
-    EXPECT_EQ(GetProcessId(ShellProcess), host_.ProcessId());
+    ASSERT_TRUE(Locate()) << found_.ErrorText;
+    EXPECT_EQ(found_.Progman, state_.progman.handle);
+    EXPECT_EQ(found_.DefView, state_.defView.handle);
+    EXPECT_FALSE(found_.DefViewUnderWorker);
+    EXPECT_EQ(found_.ListView, state_.listView.handle);
+    EXPECT_EQ(found_.ShellProcessId, host_.ProcessId());
+    EXPECT_EQ(GetProcessId(found_.ShellProcess.get()), host_.ProcessId());
 
     // The host's Progman covers the virtual screen: its corner is the origin of layout coordinates.
     const TScreenRect screen = GetVirtualScreenRect();
@@ -185,12 +189,12 @@ TEST_F(DesktopAccessTest, RepeatedSearchesHoldOneProcessHandle) {
     // Wine answers GetProcessHandleCount with 0; the count is compared only where it is real.
     const bool haveCount = GetProcessHandleCount(GetCurrentProcess(), &countBefore) && countBefore > 0;
 
-    ASSERT_TRUE(LocateDesktop()) << LocateErrorText;
-    const HANDLE first = ShellProcess;
-    ASSERT_TRUE(LocateDesktop()) << LocateErrorText;
+    ASSERT_TRUE(Locate()) << found_.ErrorText;
+    const HANDLE first = found_.ShellProcess.get();
+    ASSERT_TRUE(Locate()) << found_.ErrorText;
     EXPECT_EQ(HandlesToProcess(pid), before + 1);
     DWORD flags = 0;
-    if (first != ShellProcess) {
+    if (first != found_.ShellProcess.get()) {
         EXPECT_FALSE(GetHandleInformation(first, &flags)) << "the first search's handle is still open";
     }
     if (haveCount) {
@@ -200,40 +204,40 @@ TEST_F(DesktopAccessTest, RepeatedSearchesHoldOneProcessHandle) {
     }
 
     // A buffer allocated and freed in between takes no handle, a failed search closes the open one.
-    AllocSharedBuffer();
-    FreeSharedBuffer();
+    AllocSharedBuffer(shell_);
+    FreeSharedBuffer(shell_);
     EXPECT_EQ(HandlesToProcess(pid), before + 1);
-    ReleaseShellProcess();
+    found_.ShellProcess.reset();
     EXPECT_EQ(HandlesToProcess(pid), before);
-    ASSERT_TRUE(LocateDesktop()) << LocateErrorText;
+    ASSERT_TRUE(Locate()) << found_.ErrorText;
     EXPECT_EQ(HandlesToProcess(pid), before + 1);
     // Once the host is gone neither the test's own handle nor one of a search remains.
     ASSERT_TRUE(host_.Stop());
-    EXPECT_FALSE(LocateDesktop());
-    EXPECT_EQ(ShellProcess, nullptr);
+    EXPECT_FALSE(Locate());
+    EXPECT_FALSE(found_.ShellProcess);
     EXPECT_EQ(HandlesToProcess(pid), 0);
 }
 
 TEST_F(DesktopAccessTest, SharedBufferIsCommittedInTheShellProcess) {
     StartHost(kThreeIcons);
     Open();
-    EXPECT_EQ(SharedMapping, nullptr);
+    EXPECT_FALSE(shell_.Mapping);
     MEMORY_BASIC_INFORMATION info = {};
-    ASSERT_EQ(VirtualQueryEx(ShellProcess, SharedBuffer, &info, sizeof info), sizeof info);
-    EXPECT_EQ(info.AllocationBase, SharedBuffer);
+    ASSERT_EQ(VirtualQueryEx(found_.ShellProcess.get(), shell_.Buffer, &info, sizeof info), sizeof info);
+    EXPECT_EQ(info.AllocationBase, shell_.Buffer);
     EXPECT_EQ(info.State, static_cast<DWORD>(MEM_COMMIT));
     EXPECT_EQ(info.Protect, static_cast<DWORD>(PAGE_READWRITE));
     EXPECT_GE(info.RegionSize, 1024u);
 
-    void* const address = SharedBuffer;
-    FreeSharedBuffer();
-    EXPECT_EQ(SharedBuffer, nullptr);
-    ASSERT_EQ(VirtualQueryEx(ShellProcess, address, &info, sizeof info), sizeof info);
+    void* const address = shell_.Buffer;
+    FreeSharedBuffer(shell_);
+    EXPECT_EQ(shell_.Buffer, nullptr);
+    ASSERT_EQ(VirtualQueryEx(found_.ShellProcess.get(), address, &info, sizeof info), sizeof info);
     EXPECT_EQ(info.State, static_cast<DWORD>(MEM_FREE));
 
     // Without a buffer nothing is read.
     TItemProp item = kUntouched;
-    EXPECT_FALSE(ReadIconItem(0, item));
+    EXPECT_FALSE(ReadIconItem(shell_, 0, item));
     EXPECT_TRUE(SameItem(item, kUntouched));
 }
 
@@ -269,12 +273,12 @@ TEST_F(DesktopAccessTest, ReadsEveryFixtureIcon) {
     StartHost(icons);
     ASSERT_EQ(state_.items.size(), cases.size());
     Open();
-    EXPECT_EQ(DesktopItemCount(), static_cast<int32_t>(cases.size()));
+    EXPECT_EQ(DesktopItemCount(shell_), static_cast<int32_t>(cases.size()));
 
     for (size_t i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE("item " + std::to_string(i));
         TItemProp item = kUntouched;
-        const bool read = ReadIconItem(static_cast<int32_t>(i), item);
+        const bool read = ReadIconItem(shell_, static_cast<int32_t>(i), item);
         if (cases[i].expected.empty()) {
             EXPECT_FALSE(read) << "an icon without caption cannot be read";
             EXPECT_TRUE(SameItem(item, kUntouched));
@@ -293,19 +297,19 @@ TEST_F(DesktopAccessTest, ReadsEveryFixtureIcon) {
     // The same record passed on from item to item, as a capture does: a failed read leaves the
     // previous icon in it, and says so.
     TItemProp running;
-    ASSERT_TRUE(ReadIconItem(1, running));
-    EXPECT_FALSE(ReadIconItem(2, running));
+    ASSERT_TRUE(ReadIconItem(shell_, 1, running));
+    EXPECT_FALSE(ReadIconItem(shell_, 2, running));
     EXPECT_EQ(running.Caption, "Twin");
     EXPECT_EQ(running.X, 170);
     // The caption outside the BMP reads the same each time, so that it can be matched.
     TItemProp again;
-    ASSERT_TRUE(ReadIconItem(4, again));
-    ASSERT_TRUE(ReadIconItem(4, running));
+    ASSERT_TRUE(ReadIconItem(shell_, 4, again));
+    ASSERT_TRUE(ReadIconItem(shell_, 4, running));
     EXPECT_EQ(again.Caption, running.Caption);
     // Items that do not exist are not read.
     for (int32_t missing : {static_cast<int32_t>(cases.size()), 5000, -1}) {
         TItemProp item = kUntouched;
-        EXPECT_FALSE(ReadIconItem(missing, item)) << missing;
+        EXPECT_FALSE(ReadIconItem(shell_, missing, item)) << missing;
         EXPECT_TRUE(SameItem(item, kUntouched)) << missing;
     }
 }
@@ -389,15 +393,15 @@ TEST_F(DesktopAccessTest, ReadsTheShellsOwnDesktopView) {
     Refresh();
     ASSERT_EQ(state_.mode, "shell");
     Open();
-    ASSERT_EQ(DesktopItemCount(), static_cast<int32_t>(state_.items.size()));
-    EXPECT_TRUE(DesktopWindowStyle() & LVS_AUTOARRANGE) << "the shell's view arranges its icons";
+    ASSERT_EQ(DesktopItemCount(shell_), static_cast<int32_t>(state_.items.size()));
+    EXPECT_TRUE(DesktopWindowStyle(shell_) & LVS_AUTOARRANGE) << "the shell's view arranges its icons";
 
     std::map<std::string, int> found;
     int unread = 0;
     for (const kvtest::HostItem& hostItem : state_.items) {
         SCOPED_TRACE(DesktopHost::Narrow(hostItem.caption));
         TItemProp item = kUntouched;
-        const bool read = ReadIconItem(hostItem.index, item);
+        const bool read = ReadIconItem(shell_, hostItem.index, item);
         ASSERT_EQ(read, !hostItem.caption.empty());
         if (!read) {
             EXPECT_TRUE(SameItem(item, kUntouched));
@@ -426,28 +430,28 @@ TEST_F(DesktopAccessTest, DirectMessagesReachTheDesktop) {
     options.snapToGrid = true;
     StartHost(kThreeIcons, options);
     Open();
-    EXPECT_EQ(DesktopItemCount(), 3);
-    EXPECT_FALSE(DesktopWindowStyle() & LVS_AUTOARRANGE);
-    EXPECT_TRUE(DesktopExtendedStyle() & LVS_EX_SNAPTOGRID);
-    EXPECT_EQ(DesktopWindowStyle(), state_.listViewStyle);
-    EXPECT_EQ(DesktopExtendedStyle(), state_.listViewExStyle);
+    EXPECT_EQ(DesktopItemCount(shell_), 3);
+    EXPECT_FALSE(DesktopWindowStyle(shell_) & LVS_AUTOARRANGE);
+    EXPECT_TRUE(DesktopExtendedStyle(shell_) & LVS_EX_SNAPTOGRID);
+    EXPECT_EQ(DesktopWindowStyle(shell_), state_.listViewStyle);
+    EXPECT_EQ(DesktopExtendedStyle(shell_), state_.listViewExStyle);
 
-    SendViewCommand(RunningWindows.AlignToGridCommand);
-    SendViewCommand(RunningWindows.AutoArrangeCommand);
+    SendViewCommand(shell_, RunningWindows.AlignToGridCommand);
+    SendViewCommand(shell_, RunningWindows.AutoArrangeCommand);
     Refresh();
     EXPECT_EQ(state_.CommandIds(),
               (std::vector<uint32_t>{RunningWindows.AlignToGridCommand, RunningWindows.AutoArrangeCommand}));
-    EXPECT_FALSE(DesktopExtendedStyle() & LVS_EX_SNAPTOGRID);
-    EXPECT_TRUE(DesktopWindowStyle() & LVS_AUTOARRANGE);
-    SendViewCommand(RunningWindows.AutoArrangeCommand);
-    EXPECT_FALSE(DesktopWindowStyle() & LVS_AUTOARRANGE);
+    EXPECT_FALSE(DesktopExtendedStyle(shell_) & LVS_EX_SNAPTOGRID);
+    EXPECT_TRUE(DesktopWindowStyle(shell_) & LVS_AUTOARRANGE);
+    SendViewCommand(shell_, RunningWindows.AutoArrangeCommand);
+    EXPECT_FALSE(DesktopWindowStyle(shell_) & LVS_AUTOARRANGE);
 
     // Positions travel in 16 bits each way in, but are read back in full.
     Refresh();
     const kvtest::HostItem first = state_.items[0];
-    ASSERT_TRUE(SetIconPosition(1, 640, 480));
-    ASSERT_TRUE(SetIconPosition(2, 70000, 1000));
-    EXPECT_FALSE(SetIconPosition(7, 10, 10));
+    ASSERT_TRUE(SetIconPosition(shell_, 1, 640, 480));
+    ASSERT_TRUE(SetIconPosition(shell_, 2, 70000, 1000));
+    EXPECT_FALSE(SetIconPosition(shell_, 7, 10, 10));
     Refresh();
     EXPECT_EQ(state_.items[1].x, 640);
     EXPECT_EQ(state_.items[1].y, 480);
@@ -456,10 +460,10 @@ TEST_F(DesktopAccessTest, DirectMessagesReachTheDesktop) {
     EXPECT_EQ(state_.items[0].x, first.x);
     EXPECT_EQ(state_.items[0].y, first.y);
     TItemProp item;
-    ASSERT_TRUE(ReadIconItem(2, item));
+    ASSERT_TRUE(ReadIconItem(shell_, 2, item));
     EXPECT_EQ(item.X, 4464);
     ASSERT_TRUE(host_.Move(2, 70000, 90000));
-    ASSERT_TRUE(ReadIconItem(2, item));
+    ASSERT_TRUE(ReadIconItem(shell_, 2, item));
     EXPECT_EQ(item.X, 70000);
     EXPECT_EQ(item.Y, 90000);
 }
@@ -519,19 +523,20 @@ TEST_F(DesktopAccessTest, NothingOfTheShellIsKeptFromOneReadingToTheNext) {
     StartHost({{"Computer", 17, 2}});
     const int before = HandlesToProcess(host_.ProcessId()); // the test's own handle of the host
     TDesktopCapture capture;
-    ASSERT_EQ(CaptureDesktop(capture, false), TDesktopStatus::Ready);
+    ASSERT_EQ(CaptureDesktop(capture, false).Status, TDesktopStatus::Ready);
     ASSERT_EQ(capture.Icons.size(), 1u);
-    EXPECT_EQ(ShellProcess, nullptr) << "the shell's process handle outlived the reading";
-    EXPECT_EQ(HandlesToProcess(host_.ProcessId()), before);
+    EXPECT_EQ(HandlesToProcess(host_.ProcessId()), before)
+        << "the shell's process handle outlived the reading";
 
     // The shell restarts between two actions: the next reading finds the new one.
     ASSERT_TRUE(host_.Stop());
     StartHost({{"Recycle Bin", 40, 50}, {"Notes.txt", 90, 50}});
-    ASSERT_EQ(CaptureDesktop(capture, false), TDesktopStatus::Ready);
+    const int restarted = HandlesToProcess(host_.ProcessId());
+    ASSERT_EQ(CaptureDesktop(capture, false).Status, TDesktopStatus::Ready);
     ASSERT_EQ(capture.Icons.size(), 2u);
     EXPECT_EQ(capture.Icons[0].Caption, "Recycle Bin");
     EXPECT_EQ(capture.Icons[1].X, 90);
-    EXPECT_EQ(ShellProcess, nullptr);
+    EXPECT_EQ(HandlesToProcess(host_.ProcessId()), restarted);
 }
 
 } // namespace

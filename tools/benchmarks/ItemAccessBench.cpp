@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "BenchTiming.h"
-#include "DesktopLocate.h"
 #include "ItemAccess.h"
 #include "ItemRecords.h"
 #include "support/DesktopHostClient.h"
@@ -33,12 +32,12 @@ const char* RecordName() {
 }
 
 // Reads every icon as a capture does; the number read.
-int ReadAllIcons() {
-    const int32_t count = DesktopItemCount();
+int ReadAllIcons(TShellAccess& shell) {
+    const int32_t count = DesktopItemCount(shell);
     int read = 0;
     TItemProp item;
     for (int32_t index = 0; index < count; ++index) {
-        read += ReadIconItem(index, item) ? 1 : 0;
+        read += ReadIconItem(shell, index, item) ? 1 : 0;
     }
     return read;
 }
@@ -53,18 +52,18 @@ bool BenchDesktop(unsigned icons) {
         return false;
     }
     const double startMicros = BenchNowMicros() - startBegin;
-    if (!LocateDesktop()) {
-        std::fprintf(stderr, "desktop not found: %s\n", LocateErrorText.c_str());
+    TShellAccess shell;
+    if (!LocateDesktop(shell.Location)) {
+        std::fprintf(stderr, "desktop not found: %s\n", shell.Location.ErrorText.c_str());
         return false;
     }
-    AllocSharedBuffer();
-    if (SharedBuffer == nullptr) {
+    AllocSharedBuffer(shell);
+    if (shell.Buffer == nullptr) {
         std::fprintf(stderr, "no shared buffer, error %lu\n", GetLastError());
-        ReleaseShellProcess();
         return false;
     }
 
-    const int read = ReadAllIcons();
+    const int read = ReadAllIcons(shell);
     bool ok = read == static_cast<int>(icons);
     if (!ok) {
         std::fprintf(stderr, "only %d of %u icons could be read\n", read, icons);
@@ -73,21 +72,22 @@ bool BenchDesktop(unsigned icons) {
     const std::string group = std::to_string(icons);
     PrintFigure(group, SummariseRuns("desktop host start (not item access)", {startMicros}));
     PrintFigure(group, MeasureRuns("bare cross-process message (LVM_GETITEMCOUNT)", 2000,
-                                   [] { DesktopItemCount(); }));
+                                   [&] { DesktopItemCount(shell); }));
     int32_t next = 0;
     TItemProp item;
     PrintFigure(group, MeasureRuns("one ReadIconItem", 2000, [&] {
-                    ReadIconItem(next, item);
+                    ReadIconItem(shell, next, item);
                     next = (next + 1) % static_cast<int32_t>(icons);
                 }));
     const int fullRuns = icons <= 200 ? 20 : 5;
-    const TBenchFigure all = MeasureRuns("reading all " + group + " icons", fullRuns, [] { ReadAllIcons(); });
+    const TBenchFigure all =
+        MeasureRuns("reading all " + group + " icons", fullRuns, [&] { ReadAllIcons(shell); });
     PrintFigure(group, all);
     std::printf("%-8s %-44s %6s %12.1f us\n", group.c_str(), "  = per icon (mean of the full read)", "",
                 all.MeanMicros / icons);
 
-    FreeSharedBuffer();
-    ReleaseShellProcess();
+    FreeSharedBuffer(shell);
+    shell.Location.ShellProcess.reset();
     ok = host.Stop() && ok;
     return ok;
 }

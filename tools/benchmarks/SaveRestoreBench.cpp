@@ -17,7 +17,6 @@
 #include "BackupStore.h"
 #include "BenchLayout.h"
 #include "BenchTiming.h"
-#include "DesktopLocate.h"
 #include "ExitCodes.h"
 #include "ItemAccess.h"
 #include "LayoutFile.h"
@@ -54,40 +53,42 @@ bool BenchDesktop(unsigned icons) {
     const std::string away = folder + "kv-bench-away-" + group + ".kvl";
 
     // The floor: the bare operations, with the desktop located and a buffer allocated once.
-    if (!LocateDesktop()) {
-        std::fprintf(stderr, "desktop not found: %s\n", LocateErrorText.c_str());
+    TShellAccess shell;
+    if (!LocateDesktop(shell.Location)) {
+        std::fprintf(stderr, "desktop not found: %s\n", shell.Location.ErrorText.c_str());
         return false;
     }
-    AllocSharedBuffer();
-    if (SharedBuffer == nullptr) {
+    AllocSharedBuffer(shell);
+    if (shell.Buffer == nullptr) {
         std::fprintf(stderr, "no shared buffer\n");
         return false;
     }
     const TBenchFigure message =
-        MeasureRuns("floor: bare cross-process message", 2000, [] { DesktopItemCount(); });
+        MeasureRuns("floor: bare cross-process message", 2000, [&] { DesktopItemCount(shell); });
     int32_t next = 0;
     TItemProp item;
     const TBenchFigure read = MeasureRuns("floor: one bare ReadIconItem", 2000, [&] {
-        ReadIconItem(next, item);
+        ReadIconItem(shell, next, item);
         next = (next + 1) % static_cast<int32_t>(icons);
     });
     // Every icon in turn to a new place and back, as a restore moves them (each move repaints).
     std::vector<TItemProp> places(icons);
     for (unsigned i = 0; i < icons; ++i) {
-        ReadIconItem(static_cast<int32_t>(i), places[i]);
+        ReadIconItem(shell, static_cast<int32_t>(i), places[i]);
     }
     unsigned moved = 0;
     const TBenchFigure move =
         MeasureRuns("floor: one bare move to a new place", 2 * static_cast<int>(icons), [&] {
             const unsigned i = moved % icons;
             const int32_t shift = (moved / icons) % 2 == 0 ? 30 : 0;
-            SetIconPosition(static_cast<int32_t>(i), places[i].X + shift, places[i].Y + shift);
+            SetIconPosition(shell, static_cast<int32_t>(i), places[i].X + shift, places[i].Y + shift);
             ++moved;
         });
     for (unsigned i = 0; i < icons; ++i) {
-        SetIconPosition(static_cast<int32_t>(i), places[i].X, places[i].Y);
+        SetIconPosition(shell, static_cast<int32_t>(i), places[i].X, places[i].Y);
     }
-    FreeSharedBuffer();
+    FreeSharedBuffer(shell);
+    shell.Location.ShellProcess.reset();
     PrintFigure(group, message);
     PrintFigure(group, read);
     PrintFigure(group, move);
@@ -97,9 +98,8 @@ bool BenchDesktop(unsigned icons) {
         return false;
     }
     const int runs = icons <= 200 ? 10 : 3;
-    CommandLineFile = saved;
     const TBenchFigure save =
-        MeasureRuns("save (SaveLayout to a file)", runs, [] { SaveLayout(SaveKindFile); });
+        MeasureRuns("save (SaveLayout to a file)", runs, [&] { SaveLayout(SaveKindFile, saved); });
     // Alternating between two layouts moves every icon each time.
     bool toAway = true;
     const TBenchFigure restoreAll = MeasureRuns("restore moving every icon", runs, [&] {
@@ -124,7 +124,6 @@ bool BenchDesktop(unsigned icons) {
     DeleteFileA(saved.c_str());
     DeleteFileA(here.c_str());
     DeleteFileA(away.c_str());
-    ReleaseShellProcess();
     return host.Stop() && ok;
 }
 
