@@ -108,11 +108,11 @@ TEST(DisplayConfig, CommentLineRoundTripsAndTodaysReaderSkipsIt) {
     // Through the layout reader of earlier versions: the line is a comment.
     const std::string file = LayoutHeaderLines("2304x1024_0123abcd", "20261208120000") + line +
                              LayoutEntryLine(17, 2, "My Computer") + LayoutEntryLine(-1007, 78, "Trash");
-    ASSERT_EQ(ReadLayoutBytes(file), LayoutReadComplete);
-    ASSERT_EQ(LayoutEntries.size(), 2u);
-    EXPECT_EQ(LayoutEntries[1].Caption, "Trash");
-    EXPECT_EQ(LayoutEntries[1].X, -1007);
-    LayoutEntries.clear();
+    const TLayoutContent content = ReadLayoutBytes(file);
+    ASSERT_EQ(content.Code, LayoutReadComplete);
+    ASSERT_EQ(content.Entries.size(), 2u);
+    EXPECT_EQ(content.Entries[1].Caption, "Trash");
+    EXPECT_EQ(content.Entries[1].X, -1007);
     TDisplayConfig recorded;
     ASSERT_TRUE(DisplayConfigOfLayout(file, recorded));
     EXPECT_EQ(DisplayConfigKey(recorded), DisplayConfigKey(config));
