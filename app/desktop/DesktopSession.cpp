@@ -5,7 +5,7 @@
 #include "DesktopLocate.h"
 #include "FolderViewAccess.h"
 #include "ItemAccess.h"
-#include "WindowsVersion.h"
+#include "ProcessState.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include "DesktopLocate.h"
 #include "ItemAccess.h"
 #include "ItemRecords.h"
+#include "ProcessState.h"
 #include "SystemVersion.h"
-#include "WindowsVersion.h"
 #include "WinHandles.h"
 
 namespace {

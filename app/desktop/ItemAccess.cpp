@@ -6,8 +6,8 @@
 
 #include "DesktopLocate.h"
 #include "ItemRecords.h"
+#include "ProcessState.h"
 #include "SystemFunctions.h"
-#include "WindowsVersion.h"
 
 // The records carry the buffer's address in 32 bits: this program is a 32-bit program.
 static_assert(sizeof(void*) == 4, "the transfer records hold 32-bit addresses");

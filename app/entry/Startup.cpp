@@ -10,6 +10,7 @@
 #include "ExitCodes.h"
 #include "KavrilonNames.h"
 #include "Options.h"
+#include "ProcessState.h"
 #include "RunMode.h"
 #include "SystemFunctions.h"
 #include "TrayWindow.h"

@@ -1,6 +1,7 @@
 #include "ActionProcedures.h"
 
 #include "Actions.h"
+#include "ProcessState.h"
 #include "RunMode.h"
 
 void RestorePrimaryUnlessPortable() {

@@ -4,12 +4,11 @@
 #include <shellapi.h>
 
 #include "Actions.h"
-#include "DataFolder.h"
 #include "FileOperations.h"
 #include "Language.h"
 #include "MessageBox.h"
 #include "Paths.h"
-#include "RunMode.h"
+#include "ProcessState.h"
 
 std::vector<std::string> BackupIds;
 
@@ -47,7 +46,7 @@ void EnumerateBackups(const std::string& resolutionKey, bool prune) {
 }
 
 std::string BackupLabel(const std::string& id) {
-    return FormatBackupLabel(id, LanguageIndex);
+    return FormatBackupLabel(id, ProgramOptions.Language);
 }
 
 void DeleteAllBackups() {

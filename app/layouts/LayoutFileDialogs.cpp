@@ -9,12 +9,10 @@
 #include "CallbackBarrier.h"
 #include "FileDialogRules.h"
 #include "Language.h"
-#include "MessageBox.h"
 #include "Options.h"
 #include "Paths.h"
+#include "ProcessState.h"
 #include "ResourceIds.h"
-#include "RunMode.h"
-#include "WindowsVersion.h"
 #include "WinHandles.h"
 
 bool FileDialogIsSave = false;
@@ -75,7 +73,7 @@ std::string AllTypeName() {
 
 // Stores the folder of a chosen file for the next dialog of its kind.
 void RememberFolder(const std::string& path) {
-    (FileDialogIsSave ? SavePath : RestorePath) = FolderOfPath(path);
+    (FileDialogIsSave ? ProgramOptions.SavePath : ProgramOptions.RestorePath) = FolderOfPath(path);
     WriteOptions();
 }
 
@@ -202,8 +200,8 @@ std::string LayoutDialogStartFolder(bool saving) {
     if (PortableMode) {
         return ProgramFolder();
     }
-    const std::string& own = saving ? SavePath : RestorePath;
-    const std::string& other = saving ? RestorePath : SavePath;
+    const std::string& own = saving ? ProgramOptions.SavePath : ProgramOptions.RestorePath;
+    const std::string& other = saving ? ProgramOptions.RestorePath : ProgramOptions.SavePath;
     return own.empty() ? other : own;
 }
 

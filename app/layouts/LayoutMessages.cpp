@@ -5,7 +5,7 @@
 #include "DesktopLocate.h"
 #include "Language.h"
 #include "MessageBox.h"
-#include "RunMode.h"
+#include "ProcessState.h"
 
 void ShowDesktopNotFound() {
     const std::string text = FormatFirst(

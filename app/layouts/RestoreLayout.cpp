@@ -6,7 +6,6 @@
 
 #include "Actions.h"
 #include "BackupArchive.h"
-#include "DataFolder.h"
 #include "DesktopLocate.h"
 #include "DesktopSession.h"
 #include "ExitCodes.h"
@@ -16,10 +15,9 @@
 #include "LayoutFileDialogs.h"
 #include "LayoutMessages.h"
 #include "MessageBox.h"
-#include "Options.h"
+#include "ProcessState.h"
 #include "RestoreLayout.h"
 #include "RunMode.h"
-#include "WindowsVersion.h"
 
 namespace {
 
@@ -32,7 +30,7 @@ std::string ChooseRestoreFile() {
 }
 
 bool ChangesIconSize() {
-    return RunningWindows.IsVistaFamily && IconSize >= 1 && IconSize <= 3;
+    return RunningWindows.IsVistaFamily && ProgramOptions.IconSize >= 1 && ProgramOptions.IconSize <= 3;
 }
 
 // What became of a restore, for the caller to report once the desktop session is closed.
@@ -54,7 +52,7 @@ TDesktopStatus ApplyLayout(TDesktopSession& session, const TDesktopCapture& capt
         SendDesktopCommand(session, RunningWindows.AutoArrangeCommand);
     }
     if (ChangesIconSize()) {
-        SendDesktopCommand(session, IconSizeCommands[IconSize]);
+        SendDesktopCommand(session, IconSizeCommands[ProgramOptions.IconSize]);
     }
     // A view inside a "Worker" window gets that window sized to the view, so that positions mean
     // the same as in a view inside Progman. Asynchronous: the move never waits for the shell.
@@ -204,7 +202,8 @@ void RestoreAction(int kind, const std::string& backupId) {
     }
 
     const bool userRestore = kind != RestoreKindAutomatic;
-    const uint8_t askOption = kind == RestoreKindFile ? QueryRestoreFile : QueryRestore;
+    const uint8_t askOption =
+        kind == RestoreKindFile ? ProgramOptions.QueryRestoreFile : ProgramOptions.QueryRestore;
     if (userRestore && askOption != 0) {
         const std::string caption =
             "Kavrilon - " + StripAccelerators(ApplyCaseMarks(LangText(4001), CaseUpper) + titleSuffix);
@@ -272,7 +271,7 @@ void RestoreAction(int kind, const std::string& backupId) {
     }
 
     const bool undoSaved = !undoPath.empty();
-    if (undoSaved && DirectUndo == 1 && MessagesShown()) {
+    if (undoSaved && ProgramOptions.DirectUndo == 1 && MessagesShown()) {
         const std::string text =
             LangPick("Wollen Sie dieses Layout behalten?", "Do you want to keep this layout?");
         if (AppMessageBox(OwnerWindow, text, TitleCaption(4001), MB_YESNO | MB_ICONQUESTION, true) == IDNO) {

@@ -1,5 +1,7 @@
 #include "RunMode.h"
 
+#include "ProcessState.h"
+
 bool CommandLineMode = false;
 bool MessagesAllowed = false;
 bool TrayRequested = false;

@@ -15,6 +15,7 @@
 #include "DesktopLocate.h"
 #include "ItemAccess.h"
 #include "ItemRecords.h"
+#include "ProcessState.h"
 #include "support/DesktopHostClient.h"
 #include "WindowsVersion.h"
 

@@ -8,6 +8,7 @@
 
 #include "DesktopLocate.h"
 #include "ItemAccess.h"
+#include "ProcessState.h"
 #include "WindowsVersion.h"
 
 int main() {
