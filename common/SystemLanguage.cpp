@@ -2,10 +2,10 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "LanguageRules.h"
-#include "OptionRules.h"
 
 uint8_t LanguageFromLocale() {
     constexpr LCID systemDefault = 0x0800;             // LOCALE_SYSTEM_DEFAULT
@@ -19,13 +19,4 @@ uint8_t LanguageFromLocale() {
         }
     }
     return LanguageFromLocaleName(name);
-}
-
-uint8_t LanguageFromLocaleAndOptions(const std::string& optionsFilePath) {
-    uint8_t language = LanguageFromLocale();
-    std::vector<char> buffer(2048, '\0');
-    GetPrivateProfileStringA("Opt", "Language", std::string(MissingOptionText).c_str(), buffer.data(),
-                             static_cast<DWORD>(buffer.size()), optionsFilePath.c_str());
-    ApplyOptionText(buffer.data(), language);
-    return NormalizeLanguage(language);
 }

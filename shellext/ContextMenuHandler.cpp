@@ -14,7 +14,7 @@
 #include "FileSystem.h"
 #include "KavrilonNames.h"
 #include "LanguageRules.h"
-#include "OptionRules.h"
+#include "OptionsFile.h"
 #include "RegistryText.h"
 #include "ServerState.h"
 #include "SystemLanguage.h"
@@ -53,9 +53,14 @@ struct TMenuContext {
 };
 
 // The language from the locale and the Language option; from the locale alone without a data folder.
+// No other option is read.
 uint8_t ChooseLanguage(const std::string& dataFolder) {
-    return dataFolder.empty() ? NormalizeLanguage(LanguageFromLocale())
-                              : LanguageFromLocaleAndOptions(dataFolder + OptionsFileName);
+    TOptions options = DefaultOptions();
+    options.Language = NormalizeLanguage(LanguageFromLocale());
+    if (!dataFolder.empty()) {
+        LoadOption(dataFolder + OptionsFileName, OptionRowOf(&TOptions::Language), options);
+    }
+    return options.Language;
 }
 
 TMenuContext MenuContext(const THandlerState& state) {
@@ -210,10 +215,7 @@ TUniqueMenu BuildSubmenu(const TMenuContext& context, UINT idCmdFirst, size_t ba
 }
 
 bool MenuIconHidden(const std::string& dataFolder) {
-    char value[2048] = {};
-    GetPrivateProfileStringA("Opt", "NoShellExIcon", "*", value, sizeof(value),
-                             (dataFolder + OptionsFileName).c_str());
-    return std::string(value) == "1";
+    return LoadMenuIconHidden(dataFolder + OptionsFileName);
 }
 
 // The one bitmap of this load of the library. Two threads that load it at the same moment keep the

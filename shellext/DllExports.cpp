@@ -58,7 +58,9 @@ constexpr const char* SelfRegisteredServerKey = "CLSID\\" KV_SHELLEXT_CLSID_TEXT
 
 } // namespace
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+// The library entry and the four exports have C linkage and the stdcall convention (EXTERN_C and
+// STDAPI of the Windows headers); the .def file gives the exports their plain names.
+EXTERN_C BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
         DisableThreadLibraryCalls(instance);
         CreateServerState(instance);
@@ -72,7 +74,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
     return TRUE;
 }
 
-extern "C" HRESULT WINAPI DllGetClassObject(REFCLSID classId, REFIID interfaceId, void** object) {
+STDAPI DllGetClassObject(REFCLSID classId, REFIID interfaceId, void** object) {
     if (object == nullptr) {
         return E_POINTER;
     }
@@ -85,13 +87,13 @@ extern "C" HRESULT WINAPI DllGetClassObject(REFCLSID classId, REFIID interfaceId
     return CLASS_E_CLASSNOTAVAILABLE;
 }
 
-extern "C" HRESULT WINAPI DllCanUnloadNow() {
+STDAPI DllCanUnloadNow() {
     return LiveObjectCount == 0 && ServerLockCount == 0 && FactoryReferenceCount == 0 ? S_OK : S_FALSE;
 }
 
 // Writes the class key and its in-process server key; the entries that make the shell offer the menu
 // are written by the registration utility only.
-extern "C" HRESULT WINAPI DllRegisterServer() {
+STDAPI DllRegisterServer() {
     return ComBarrier([]() -> HRESULT {
         const HRESULT result = CreateKeyWithText(ClassKey, ServerDescription);
         if (FAILED(result)) {
@@ -102,7 +104,7 @@ extern "C" HRESULT WINAPI DllRegisterServer() {
     });
 }
 
-extern "C" HRESULT WINAPI DllUnregisterServer() {
+STDAPI DllUnregisterServer() {
     return ComBarrier([]() -> HRESULT {
         RegDeleteKeyA(HKEY_CLASSES_ROOT, SelfRegisteredServerKey);
         RegDeleteKeyA(HKEY_CLASSES_ROOT, ClassKey);

@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "FolderViewAccess.h"
-#include "WindowsVersion.h"
+#include "ProcessState.h"
 
 namespace {
 

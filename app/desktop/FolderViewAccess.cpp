@@ -11,8 +11,8 @@
 
 #include "ItemAccess.h"
 #include "ItemRecords.h"
+#include "ProcessState.h"
 #include "SystemVersion.h"
-#include "WindowsVersion.h"
 #include "WinHandles.h"
 
 namespace {

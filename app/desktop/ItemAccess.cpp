@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "ItemRecords.h"
+#include "ProcessState.h"
 #include "SystemFunctions.h"
-#include "WindowsVersion.h"
 
 // The records carry the buffer's address in 32 bits: this program is a 32-bit program.
 static_assert(sizeof(void*) == 4, "the transfer records hold 32-bit addresses");

@@ -15,16 +15,14 @@
 #include "ExitCodes.h"
 #include "KavrilonVersion.h"
 #include "Language.h"
-#include "MessageBox.h"
 #include "Options.h"
 #include "Paths.h"
+#include "ProcessState.h"
 #include "RemoveTraces.h"
 #include "ResourceIds.h"
 #include "RunAction.h"
-#include "RunMode.h"
 #include "ShellExtInstaller.h"
 #include "Splash.h"
-#include "WindowsVersion.h"
 #include "WinHandles.h"
 
 namespace {
@@ -40,20 +38,20 @@ bool TracesRemoved = false;
 // The check boxes and the byte option each one shows, in the order they are set.
 struct TCheckOption {
     int Id;
-    uint8_t* Value;
+    uint8_t TOptions::*Member;
 };
 const TCheckOption CheckOptions[] = {
-    {IdcRestoreAtStart, &RestoreAtStart},
-    {IdcRestoreAtResume, &RestoreAtResume},
-    {IdcRestoreAtChange, &RestoreAtChange},
-    {IdcQueryRestore, &QueryRestore},
-    {IdcQueryRestoreFile, &QueryRestoreFile},
-    {IdcQuerySave, &QuerySave},
-    {IdcDirectUndo, &DirectUndo},
-    {IdcAutoSave, &AutoSave},
-    {IdcNoSplash, &NoSplash},
-    {IdcTransparency, &Transparency},
-    {IdcSaveNotification, &SaveNotification},
+    {IdcRestoreAtStart, &TOptions::RestoreAtStart},
+    {IdcRestoreAtResume, &TOptions::RestoreAtResume},
+    {IdcRestoreAtChange, &TOptions::RestoreAtChange},
+    {IdcQueryRestore, &TOptions::QueryRestore},
+    {IdcQueryRestoreFile, &TOptions::QueryRestoreFile},
+    {IdcQuerySave, &TOptions::QuerySave},
+    {IdcDirectUndo, &TOptions::DirectUndo},
+    {IdcAutoSave, &TOptions::AutoSave},
+    {IdcNoSplash, &TOptions::NoSplash},
+    {IdcTransparency, &TOptions::Transparency},
+    {IdcSaveNotification, &TOptions::SaveNotification},
 };
 
 // The options that OK takes over also for the O verb.
@@ -79,7 +77,7 @@ constexpr int TahomaMaxChars = 8;
 uint8_t* OptionOf(int id) {
     for (const TCheckOption& option : CheckOptions) {
         if (option.Id == id) {
-            return option.Value;
+            return &(ProgramOptions.*option.Member);
         }
     }
     return nullptr;
@@ -104,8 +102,7 @@ void TakeOverAndClose(HWND dialog) {
         for (int id : TrayOnlyTakenOver) {
             TakeOver(dialog, id);
         }
-        AutostartState = IsChecked(dialog, IdcAutostart);
-        if (AutostartState) {
+        if (IsChecked(dialog, IdcAutostart)) {
             AddAutostart();
         } else {
             RemoveAutostart();
@@ -116,11 +113,11 @@ void TakeOverAndClose(HWND dialog) {
     }
     const LRESULT language = SendDlgItemMessageA(dialog, IdcLanguage, CB_GETCURSEL, 0, 0);
     if (language == LanguageGerman || language == LanguageEnglish) {
-        LanguageIndex = static_cast<uint8_t>(language);
+        ProgramOptions.Language = static_cast<uint8_t>(language);
     }
     const LRESULT iconSize = SendDlgItemMessageA(dialog, IdcIconSize, CB_GETCURSEL, 0, 0);
     if (iconSize >= 0 && iconSize < 4) {
-        IconSize = static_cast<uint8_t>(iconSize);
+        ProgramOptions.IconSize = static_cast<uint8_t>(iconSize);
     }
     EndDialog(dialog, IDOK);
 }
@@ -134,7 +131,7 @@ void AskRemoveTraces(HWND dialog) {
                                       "will be deleted!\rKavrilon will be "
                                       "terminated afterwards.\r\rDo you really want this?");
     if (MessageBoxExA(dialog, text.c_str(), caption.c_str(), MB_YESNO | MB_ICONEXCLAMATION,
-                      MessageLangIds[LanguageIndex == LanguageGerman ? 0 : 1]) != IDYES) {
+                      MessageLangIds[ProgramOptions.Language == LanguageGerman ? 0 : 1]) != IDYES) {
         return;
     }
     RemoveTraces(dialog);
@@ -158,11 +155,13 @@ void StartTrayProgram(HWND dialog) {
 
 void InitDialog(HWND dialog) {
     SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    SavedLanguage = LanguageIndex;
+    SavedLanguage = ProgramOptions.Language;
+    // Autostart shows as set when the value exists, except in portable mode.
+    const bool autostart = IsAutostartSet() && !PortableMode;
     for (const TCheckOption& option : CheckOptions) {
-        CheckDlgButton(dialog, option.Id, *option.Value == 1 ? BST_CHECKED : BST_UNCHECKED);
+        CheckDlgButton(dialog, option.Id, ProgramOptions.*option.Member == 1 ? BST_CHECKED : BST_UNCHECKED);
         if (option.Id == IdcRestoreAtChange) {
-            CheckDlgButton(dialog, IdcAutostart, AutostartState ? BST_CHECKED : BST_UNCHECKED);
+            CheckDlgButton(dialog, IdcAutostart, autostart ? BST_CHECKED : BST_UNCHECKED);
         }
     }
     if (SetLayeredWindowAttributesPtr == nullptr) {
@@ -182,7 +181,7 @@ void InitDialog(HWND dialog) {
     }
     SendDlgItemMessageA(dialog, IdcLanguage, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("Deutsch"));
     SendDlgItemMessageA(dialog, IdcLanguage, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("English"));
-    SendDlgItemMessageA(dialog, IdcLanguage, CB_SETCURSEL, LanguageIndex, 0);
+    SendDlgItemMessageA(dialog, IdcLanguage, CB_SETCURSEL, ProgramOptions.Language, 0);
     HANDLE icon =
         LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IconTray), IMAGE_ICON, 16, 16, LR_SHARED);
     SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
@@ -204,14 +203,14 @@ void HandleCommand(HWND dialog, int id, int notification) {
         TakeOverAndClose(dialog);
         break;
     case IDCANCEL:
-        LanguageIndex = SavedLanguage;
+        ProgramOptions.Language = SavedLanguage;
         EndDialog(dialog, IDCANCEL);
         break;
     case IdcLanguage:
         if (notification == CBN_SELCHANGE) {
             const LRESULT selection = SendDlgItemMessageA(dialog, IdcLanguage, CB_GETCURSEL, 0, 0);
             if (selection == LanguageGerman || selection == LanguageEnglish) {
-                LanguageIndex = static_cast<uint8_t>(selection);
+                ProgramOptions.Language = static_cast<uint8_t>(selection);
                 SetDialogTexts(dialog);
             }
         }
@@ -284,7 +283,7 @@ void SetDialogTexts(HWND dialog) {
         const std::string text = LangPick(texts[0], texts[1]);
         SendMessageA(iconSize, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
     }
-    SendMessageA(iconSize, CB_SETCURSEL, IconSize, 0);
+    SendMessageA(iconSize, CB_SETCURSEL, ProgramOptions.IconSize, 0);
 }
 
 void SetShellExtButtonText(HWND dialog) {

@@ -8,8 +8,8 @@
 #include "DataFolder.h"
 #include "NumberConversion.h"
 #include "Options.h"
+#include "ProcessState.h"
 #include "RunAction.h"
-#include "RunMode.h"
 
 namespace {
 

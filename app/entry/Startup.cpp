@@ -9,7 +9,7 @@
 #include "ExitCodes.h"
 #include "KavrilonNames.h"
 #include "Options.h"
-#include "RunMode.h"
+#include "ProcessState.h"
 #include "SystemFunctions.h"
 #include "TrayWindow.h"
 #include "WindowsVersion.h"

@@ -1,7 +1,7 @@
 #include "ActionProcedures.h"
 
 #include "Actions.h"
-#include "RunMode.h"
+#include "ProcessState.h"
 
 void RestorePrimaryUnlessPortable() {
     if (!PortableMode) {

@@ -4,12 +4,11 @@
 #include <shellapi.h>
 
 #include "Actions.h"
-#include "DataFolder.h"
 #include "FileOperations.h"
 #include "Language.h"
 #include "MessageBox.h"
 #include "Paths.h"
-#include "RunMode.h"
+#include "ProcessState.h"
 
 namespace {
 
@@ -45,7 +44,7 @@ std::vector<std::string> EnumerateBackups(const std::string& resolutionKey, bool
 }
 
 std::string BackupLabel(const std::string& id) {
-    return FormatBackupLabel(id, LanguageIndex);
+    return FormatBackupLabel(id, ProgramOptions.Language);
 }
 
 void DeleteAllBackups() {

@@ -9,12 +9,10 @@
 #include "CallbackBarrier.h"
 #include "FileDialogRules.h"
 #include "Language.h"
-#include "MessageBox.h"
 #include "Options.h"
 #include "Paths.h"
+#include "ProcessState.h"
 #include "ResourceIds.h"
-#include "RunMode.h"
-#include "WindowsVersion.h"
 #include "WinHandles.h"
 
 namespace {
@@ -73,7 +71,7 @@ std::string AllTypeName() {
 
 // Stores the folder of a chosen file for the next dialog of its kind.
 void RememberFolder(const std::string& path, bool saving) {
-    (saving ? SavePath : RestorePath) = FolderOfPath(path);
+    (saving ? ProgramOptions.SavePath : ProgramOptions.RestorePath) = FolderOfPath(path);
     WriteOptions();
 }
 
@@ -200,8 +198,8 @@ std::string LayoutDialogStartFolder(bool saving) {
     if (PortableMode) {
         return ProgramFolder();
     }
-    const std::string& own = saving ? SavePath : RestorePath;
-    const std::string& other = saving ? RestorePath : SavePath;
+    const std::string& own = saving ? ProgramOptions.SavePath : ProgramOptions.RestorePath;
+    const std::string& other = saving ? ProgramOptions.RestorePath : ProgramOptions.SavePath;
     return own.empty() ? other : own;
 }
 

@@ -4,7 +4,7 @@
 
 #include "Language.h"
 #include "MessageBox.h"
-#include "RunMode.h"
+#include "ProcessState.h"
 
 void ShowDesktopNotFound(const std::string& locateError) {
     const std::string text = FormatFirst(

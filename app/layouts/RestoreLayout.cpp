@@ -15,10 +15,8 @@
 #include "LayoutFileDialogs.h"
 #include "LayoutMessages.h"
 #include "MessageBox.h"
-#include "Options.h"
+#include "ProcessState.h"
 #include "RestoreLayout.h"
-#include "RunMode.h"
-#include "WindowsVersion.h"
 
 namespace {
 
@@ -31,7 +29,7 @@ std::string ChooseRestoreFile(const std::string& named) {
 }
 
 bool ChangesIconSize() {
-    return RunningWindows.IsVistaFamily && IconSize >= 1 && IconSize <= 3;
+    return RunningWindows.IsVistaFamily && ProgramOptions.IconSize >= 1 && ProgramOptions.IconSize <= 3;
 }
 
 // What became of a restore, for the caller to report once the desktop session is closed.
@@ -55,7 +53,7 @@ TDesktopStatus ApplyLayout(TDesktopSession& session, const TDesktopCapture& capt
         SendDesktopCommand(session, RunningWindows.AutoArrangeCommand);
     }
     if (ChangesIconSize()) {
-        SendDesktopCommand(session, IconSizeCommands[IconSize]);
+        SendDesktopCommand(session, IconSizeCommands[ProgramOptions.IconSize]);
     }
     // A view inside a "Worker" window gets that window sized to the view, so that positions mean
     // the same as in a view inside Progman. Asynchronous: the move never waits for the shell.
@@ -205,7 +203,8 @@ void RestoreAction(int kind, const std::string& name) {
     }
 
     const bool userRestore = kind != RestoreKindAutomatic;
-    const uint8_t askOption = kind == RestoreKindFile ? QueryRestoreFile : QueryRestore;
+    const uint8_t askOption =
+        kind == RestoreKindFile ? ProgramOptions.QueryRestoreFile : ProgramOptions.QueryRestore;
     if (userRestore && askOption != 0) {
         const std::string caption =
             "Kavrilon - " + StripAccelerators(ApplyCaseMarks(LangText(4001), CaseUpper) + titleSuffix);
@@ -273,7 +272,7 @@ void RestoreAction(int kind, const std::string& name) {
     }
 
     const bool undoSaved = !undoPath.empty();
-    if (undoSaved && DirectUndo == 1 && MessagesShown()) {
+    if (undoSaved && ProgramOptions.DirectUndo == 1 && MessagesShown()) {
         const std::string text =
             LangPick("Wollen Sie dieses Layout behalten?", "Do you want to keep this layout?");
         if (AppMessageBox(OwnerWindow, text, TitleCaption(4001), MB_YESNO | MB_ICONQUESTION, true) == IDNO) {

@@ -16,10 +16,8 @@
 #include "LayoutFileWrite.h"
 #include "LayoutMessages.h"
 #include "MessageBox.h"
-#include "Options.h"
 #include "Paths.h"
-#include "RunMode.h"
-#include "WindowsVersion.h"
+#include "ProcessState.h"
 
 namespace {
 
@@ -99,7 +97,8 @@ bool FinishSave(int kind, const TSaveOutcome& outcome, const std::string& key) {
     switch (outcome.Result) {
     case TSaveResult::Saved:
         ExitCode = ExitSuccess;
-        if (SaveNotification == 1 && kind == SaveKindPrimary && MessagesShown() && !SavingAtLogoff) {
+        if (ProgramOptions.SaveNotification == 1 && kind == SaveKindPrimary && MessagesShown() &&
+            !SavingAtLogoff) {
             ShowSavedNotice(key);
         }
         return true;
@@ -143,7 +142,7 @@ bool SaveLayout(int kind, const std::string& file, std::string* writtenPath) {
 
 void SavePrimaryAction() {
     const std::string key = ResolutionKey();
-    if ((PortableMode || QuerySave != 0) && !SavingAtLogoff) {
+    if ((PortableMode || ProgramOptions.QuerySave != 0) && !SavingAtLogoff) {
         const std::string text =
             FormatFirst(LangPick("Wollen Sie dieses Icon-Layout als Hauptlayout f\374r die "
                                  "Aufl\366sung %s sichern?",

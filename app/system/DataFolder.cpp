@@ -5,9 +5,8 @@
 #include "MessageBox.h"
 #include "Paths.h"
 #include "PathText.h"
-#include "RunMode.h"
+#include "ProcessState.h"
 #include "UserFolders.h"
-#include "WindowsVersion.h"
 
 std::string DataFolder;
 

@@ -3,8 +3,7 @@
 
 #include <string>
 
-// Always ends with "\"; empty when the per-user folder cannot be found.
-extern std::string DataFolder;
+// The folder itself is DataFolder (ProcessState.h).
 
 // The per-user folder (local application data on Windows 2000 and later or Me, application data
 // before) followed by "\Quellwyn\Kavrilon\"; empty when the system cannot name that folder.

@@ -1,15 +1,13 @@
 #include "Language.h"
 
-#include "WindowsVersion.h"
-
-uint8_t LanguageIndex = LanguageEnglish;
+#include "ProcessState.h"
 
 std::string LangText(int32_t id) {
-    return LangTextFor(id, LanguageIndex);
+    return LangTextFor(id, ProgramOptions.Language);
 }
 
 std::string LangPick(std::string_view german, std::string_view english) {
-    return PickLanguage(german, english, LanguageIndex);
+    return PickLanguage(german, english, ProgramOptions.Language);
 }
 
 std::string ApplyCaseMarks(std::string_view text, TCaseMode mode) {

@@ -6,14 +6,11 @@
 #include <string_view>
 
 #include "LangTable.h"
+#include "OptionTable.h"
 #include "SystemLanguage.h"
 #include "TextRules.h"
 
-inline constexpr uint8_t LanguageGerman = 0;
-inline constexpr uint8_t LanguageEnglish = 1;
-
-// 0 German, 1 English; persisted as the option "Language".
-extern uint8_t LanguageIndex;
+// The current language is ProgramOptions.Language (ProcessState.h): 0 German, 1 English.
 
 // The current language's text of a numbered text; empty for an unknown id.
 std::string LangText(int32_t id);

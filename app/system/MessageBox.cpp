@@ -2,9 +2,7 @@
 
 #include "CallbackBarrier.h"
 #include "Language.h"
-#include "Options.h"
-#include "RunMode.h"
-#include "WindowsVersion.h"
+#include "ProcessState.h"
 #include "WinHandles.h"
 
 int32_t ModalDepth = 0;
@@ -59,13 +57,13 @@ int AppMessageBox(HWND owner, const std::string& text, const std::string& captio
     TScopeExit lowerDepth([] { --ModalDepth; });
 
     TUniqueHook hook;
-    if (transparent && Transparency == 1 && SetLayeredWindowAttributesPtr != nullptr) {
+    if (transparent && ProgramOptions.Transparency == 1 && SetLayeredWindowAttributesPtr != nullptr) {
         MessageBoxWindow = nullptr;
         hook.reset(SetWindowsHookExA(WH_CBT, CbtHookProc, GetModuleHandleA(nullptr), GetCurrentThreadId()));
         HookHandle = hook.get();
     }
     const int result = MessageBoxExA(owner, text.c_str(), caption.c_str(), style | MB_TOPMOST,
-                                     MessageLangIds[LanguageIndex == LanguageGerman ? 0 : 1]);
+                                     MessageLangIds[ProgramOptions.Language == LanguageGerman ? 0 : 1]);
     hook.reset();
     HookHandle = nullptr;
     MessageBoxWindow = nullptr;

@@ -6,9 +6,7 @@
 #include <cstdint>
 #include <string>
 
-// Number of modal windows of the program open right now (message boxes, dialogs); the tray menu
-// does not open while it is above 0.
-extern int32_t ModalDepth;
+// Every box counts in ModalDepth (ProcessState.h) while it is open.
 
 // Shows a message box and returns the id of the pressed button (IDYES 6, IDNO 7, IDOK 1).
 // In silent command-line mode (command-line run without DLG) nothing is shown and 6 comes back,

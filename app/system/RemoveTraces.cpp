@@ -3,14 +3,13 @@
 #include <shellapi.h>
 
 #include "Autostart.h"
-#include "DataFolder.h"
 #include "FileDialogRules.h"
 #include "FileOperations.h"
 #include "Paths.h"
 #include "PathText.h"
+#include "ProcessState.h"
 #include "ShellExtInstaller.h"
 #include "UserFolders.h"
-#include "WindowsVersion.h"
 
 void RemoveTraces(HWND owner) {
     if (IsRemovableDataFolder(DataFolder, ProgramFolder())) {

@@ -1,4 +1,5 @@
-#include "RunMode.h"
+
+#include "ProcessState.h"
 
 bool CommandLineMode = false;
 bool MessagesAllowed = false;

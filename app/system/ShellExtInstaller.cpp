@@ -9,8 +9,8 @@
 #include "KavrilonNames.h"
 #include "Language.h"
 #include "Paths.h"
+#include "ProcessState.h"
 #include "ShellExtRegistry.h"
-#include "WindowsVersion.h"
 #include "WinHandles.h"
 
 namespace {
@@ -20,7 +20,7 @@ const char* const AdminHintEnglish = "Please contact your system administrator!"
 
 int ShowInstallerMessage(HWND owner, const std::string& text, const std::string& caption, UINT style) {
     return MessageBoxExA(owner, text.c_str(), caption.c_str(), style,
-                         MessageLangIds[LanguageIndex == LanguageGerman ? 0 : 1]);
+                         MessageLangIds[ProgramOptions.Language == LanguageGerman ? 0 : 1]);
 }
 
 void ShowInstallerError(HWND owner, const std::string& text) {

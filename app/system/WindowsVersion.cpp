@@ -1,5 +1,6 @@
 #include "WindowsVersion.h"
 
+#include "ProcessState.h"
 #include "SystemFunctions.h"
 #include "SystemVersion.h"
 

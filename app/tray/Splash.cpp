@@ -8,17 +8,16 @@
 #include "CallbackBarrier.h"
 #include "KavrilonNames.h"
 #include "KavrilonVersion.h"
-#include "RunMode.h"
-#include "WindowsVersion.h"
+#include "ProcessState.h"
 #include "WinHandles.h"
 
 HWND SplashWindow = nullptr;
-UINT_PTR SplashTimer = 0;
 HWND AboutOwner = nullptr;
-RECT WebLinkRect = {};
-RECT MailLinkRect = {};
 
 namespace {
+
+// The areas of the two link texts, computed by every paint and hit-tested by the mouse messages.
+TSplashLinks LinkAreas = {};
 
 // Set while the window is being destroyed: the loss of activation that the destruction itself
 // causes must not destroy it a second time.
@@ -86,6 +85,10 @@ void SplashDestroyed(HWND window) {
 
 } // namespace
 
+TSplashLinks SplashLinkAreas() {
+    return LinkAreas;
+}
+
 int SplashWidth() {
     if (!RunningWindows.IsNTPlatform) {
         return 290;
@@ -112,9 +115,9 @@ void ShowAbout() {
     }
 }
 
-void CALLBACK SplashTimerProc(HWND, UINT, UINT_PTR, DWORD) {
-    CallbackBarrier([] {
-        KillTimer(nullptr, SplashTimer);
+void CALLBACK SplashTimerProc(HWND, UINT, UINT_PTR timer, DWORD) {
+    CallbackBarrier([timer] {
+        KillTimer(nullptr, timer);
         if (SplashWindow != nullptr) {
             SendMessageA(SplashWindow, WM_CLOSE, 0, 0);
         }
@@ -187,9 +190,9 @@ void PaintSplash(HDC dc, HWND window) {
         SetTextColor(memory.get(), line.Colour);
         DrawTextA(memory.get(), line.Text, -1, &rect, 0);
         if (i == 3) {
-            WebLinkRect = rect;
+            LinkAreas.Web = rect;
         } else if (i == 4) {
-            MailLinkRect = rect;
+            LinkAreas.Mail = rect;
         }
         SelectObject(memory.get(), oldFont);
     }
@@ -220,7 +223,7 @@ LRESULT SplashWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
         GetCursorPos(&cursor);
         ScreenToClient(window, &cursor);
         HCURSOR shape = nullptr;
-        if (Inside(WebLinkRect, cursor.x, cursor.y) || Inside(MailLinkRect, cursor.x, cursor.y)) {
+        if (Inside(LinkAreas.Web, cursor.x, cursor.y) || Inside(LinkAreas.Mail, cursor.x, cursor.y)) {
             shape = LoadCursorA(nullptr, IDC_HAND);
             if (shape == nullptr) {
                 shape = LoadCursorA(nullptr, IDC_UPARROW);
@@ -234,9 +237,9 @@ LRESULT SplashWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     case WM_LBUTTONUP: {
         const int x = static_cast<short>(LOWORD(lParam));
         const int y = static_cast<short>(HIWORD(lParam));
-        if (Inside(WebLinkRect, x, y)) {
+        if (Inside(LinkAreas.Web, x, y)) {
             OpenLink(SplashWebAddress);
-        } else if (Inside(MailLinkRect, x, y)) {
+        } else if (Inside(LinkAreas.Mail, x, y)) {
             OpenLink(std::string("mailto:") + SplashMailAddress + "?subject=Kavrilon " KV_VERSION_TEXT);
         } else {
             SendMessageA(window, WM_CLOSE, 0, 0);

@@ -5,16 +5,15 @@
 
 #include <windows.h>
 
-// The splash or about window while it exists, otherwise null; there is one at a time.
-extern HWND SplashWindow;
-// The 1500 ms thread timer that closes the splash screen.
-extern UINT_PTR SplashTimer;
-// Owner of the next about screen, set by the caller just before ShowAbout (the tray window, or the
-// options dialog).
-extern HWND AboutOwner;
-// The areas of the two link texts in client coordinates, computed by every paint.
-extern RECT WebLinkRect;
-extern RECT MailLinkRect;
+// The window while it exists is SplashWindow, the owner of the next about screen AboutOwner
+// (ProcessState.h).
+
+// The areas of the two link texts in client coordinates, as the last paint computed them.
+struct TSplashLinks {
+    RECT Web;
+    RECT Mail;
+};
+TSplashLinks SplashLinkAreas();
 
 // How long the splash screen stays.
 inline constexpr UINT SplashDurationMs = 1500;
@@ -36,8 +35,9 @@ HWND ShowSplash(HWND owner);
 // brings the open one to the front instead.
 void ShowAbout();
 
-// Timer procedure of the splash screen: kills the timer and closes the window.
-void CALLBACK SplashTimerProc(HWND, UINT, UINT_PTR, DWORD);
+// Timer procedure of the splash screen (a thread timer of SplashDurationMs): kills the timer and
+// closes the window.
+void CALLBACK SplashTimerProc(HWND, UINT, UINT_PTR timer, DWORD);
 
 // Draws the whole window into a memory bitmap and copies it to `dc` in one step.
 void PaintSplash(HDC dc, HWND window);

@@ -12,13 +12,12 @@
 #include "KavrilonNames.h"
 #include "Language.h"
 #include "MessageBox.h"
-#include "OptionRules.h"
 #include "Options.h"
+#include "OptionsFile.h"
+#include "ProcessState.h"
 #include "ResourceIds.h"
 #include "RunAction.h"
-#include "RunMode.h"
 #include "Splash.h"
-#include "WindowsVersion.h"
 
 HMENU TrayMenu = nullptr;
 HMENU BackupMenu = nullptr;
@@ -37,7 +36,6 @@ constexpr UINT InputDesktopPollMs = 100;
 constexpr DWORD TrayIconRecordSize = 88;
 constexpr UINT TrayIconId = 1;
 constexpr int ArchiveItemPosition = 6;
-constexpr int DefaultAutoRestoreDelayMs = 200;
 
 // The menu resource "KvrMenu"; TrayMenu is its submenu 0.
 HMENU ResourceMenu = nullptr;
@@ -195,7 +193,7 @@ void RunTrayCommand(UINT id) {
 
 void SaveAtLogoff() {
     // The session is ending: a save cannot wait for a running action, and must not run inside it.
-    if (AutoSave != 1 || PortableMode || ActionRunning() || !PrimaryDiffers()) {
+    if (ProgramOptions.AutoSave != 1 || PortableMode || ActionRunning() || !PrimaryDiffers()) {
         return;
     }
     SavingAtLogoff = true;
@@ -210,8 +208,7 @@ void InputDesktopTimerTick() {
     }
     KillTimer(TrayWindow, InputDesktopTimer);
     // Waited for with a timer, so that the window keeps answering (a logoff included) meanwhile.
-    const UINT delay = ClampAutoRestoreDelay(GetPrivateProfileIntA(
-        OptionsSection, "DelayAutoRest", DefaultAutoRestoreDelayMs, OptionsFilePath().c_str()));
+    const UINT delay = LoadAutoRestoreDelay(OptionsFilePath());
     if (SetTimer(TrayWindow, AutoRestoreDelayTimer, delay, nullptr) == 0) {
         RunAutomaticRestore();
     }
@@ -227,7 +224,7 @@ LRESULT TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
         TrayWindow = window;
         TaskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
         InitDefaults();
-        if (RestoreAtStart == 1 && PrimaryExistsNow()) {
+        if (ProgramOptions.RestoreAtStart == 1 && PrimaryExistsNow()) {
             RequestAutoRestore();
         }
         return 0;
@@ -246,12 +243,12 @@ LRESULT TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
         }
         return 0;
     case WM_DISPLAYCHANGE:
-        if (RestoreAtChange == 1 && PrimaryExistsNow()) {
+        if (ProgramOptions.RestoreAtChange == 1 && PrimaryExistsNow()) {
             RequestAutoRestore();
         }
         return 0;
     case WM_POWERBROADCAST:
-        if (wParam == PBT_APMRESUMESUSPEND && RestoreAtResume == 1 && PrimaryExistsNow()) {
+        if (wParam == PBT_APMRESUMESUSPEND && ProgramOptions.RestoreAtResume == 1 && PrimaryExistsNow()) {
             RequestAutoRestore();
         }
         // Grants every request, a suspend request included.
@@ -432,14 +429,14 @@ int RunTrayInstance() {
     if (!CreateTrayWindow()) {
         return 0;
     }
-    if (NoSplash == 0 && !SplashSuppressed) {
+    if (ProgramOptions.NoSplash == 0 && !SplashSuppressed) {
         if (ShowSplash(TrayWindow) != nullptr) {
             ShowWindow(SplashWindow, SW_SHOWNORMAL);
-            SplashTimer = SetTimer(nullptr, 0, SplashDurationMs, SplashTimerProc);
+            SetTimer(nullptr, 0, SplashDurationMs, SplashTimerProc);
         }
     }
     AddTrayIcon();
-    if ((NoSplash == 1 || SplashSuppressed) && !PrimaryExistsNow()) {
+    if ((ProgramOptions.NoSplash == 1 || SplashSuppressed) && !PrimaryExistsNow()) {
         FirstRunQuestion();
     }
 

@@ -3,22 +3,10 @@
 // automatic restores after start, resolution and work-area changes and resume, the save at logoff
 // and the first-run question.
 
-#include <windows.h>
-#include <shellapi.h>
+// Its state between messages (menus, icon, the input-desktop check) is listed in ProcessState.h.
 
-// Submenu 0 of the menu resource "KvrMenu" (the resource menu is held too).
-extern HMENU TrayMenu;
-// The archive submenu, created each time the tray menu opens and destroyed after it closes.
-extern HMENU BackupMenu;
-// Set when an icon was added to the notification area; never cleared.
-extern bool TrayIconAdded;
-extern UINT TaskbarCreatedMessage;
-extern NOTIFYICONDATAA TrayIconRecord;
-
-// Whether the workstation's input desktop can be opened (not locked, no other desktop active).
-// Replaceable, so that tests can play a locked workstation.
-using TInputDesktopCheck = bool (*)();
-extern TInputDesktopCheck InputDesktopAvailable;
+// The input-desktop check that InputDesktopAvailable starts with: whether the workstation's input
+// desktop can be opened (not locked, no other desktop active).
 bool OpenInputDesktopSucceeds();
 
 // Registers the window class "Kavrilon" (also used by the splash and about windows).

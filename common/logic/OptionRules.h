@@ -17,9 +17,10 @@ inline uint8_t NormalizeLanguage(uint8_t language) {
     return language == 0 || language == 1 ? language : 1;
 }
 
-// The pause before an automatic restore once the workstation is unlocked (DelayAutoRest): a
-// hand-edited value is kept between 0 and 10 seconds. `stored` is the value as a profile read
-// returns it (a negative number arrives as its unsigned pattern).
+// The pause before an automatic restore once the workstation is unlocked (DelayAutoRest, 200 ms
+// when missing): a hand-edited value is kept between 0 and 10 seconds. `stored` is the value as a
+// profile read returns it (a negative number arrives as its unsigned pattern).
+inline constexpr uint32_t DefaultAutoRestoreDelayMs = 200;
 inline constexpr uint32_t MaxAutoRestoreDelayMs = 10000;
 inline uint32_t ClampAutoRestoreDelay(uint32_t stored) {
     const auto value = static_cast<int32_t>(stored);

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "BackupArchive.h"
-#include "DataFolder.h"
+#include "ProcessState.h"
 #include "TestEnvironment.h"
 
 namespace {

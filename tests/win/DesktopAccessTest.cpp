@@ -20,6 +20,7 @@
 #include "DesktopSession.h"
 #include "ExitCodes.h"
 #include "ItemAccess.h"
+#include "ProcessState.h"
 #include "support/DesktopHostClient.h"
 #include "support/ProcessRunner.h"
 #include "support/TestEnvironment.h"

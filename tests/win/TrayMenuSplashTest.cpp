@@ -12,12 +12,11 @@
 #include <vector>
 
 #include "BackupArchive.h"
-#include "DataFolder.h"
 #include "DesktopHostClient.h"
 #include "KavrilonNames.h"
 #include "Language.h"
 #include "LayoutScenario.h"
-#include "RunMode.h"
+#include "ProcessState.h"
 #include "Splash.h"
 #include "TestEnvironment.h"
 #include "TrayInstance.h"
@@ -133,9 +132,10 @@ TEST_F(SplashScreen, PaintsTheGradientTheFrameAndTheCentredTexts) {
     ReleaseDC(nullptr, screen);
 
     // The links: below each other, centred on the client width, inside the window.
-    EXPECT_LT(WebLinkRect.bottom, MailLinkRect.top + 1);
-    EXPECT_LE(MailLinkRect.bottom, 180);
-    for (const RECT& link : {WebLinkRect, MailLinkRect}) {
+    const TSplashLinks areas = SplashLinkAreas();
+    EXPECT_LT(areas.Web.bottom, areas.Mail.top + 1);
+    EXPECT_LE(areas.Mail.bottom, 180);
+    for (const RECT& link : {areas.Web, areas.Mail}) {
         EXPECT_GT(link.right - link.left, 50);
         EXPECT_LE(std::abs(link.left - (client.right - link.right)), 1);
     }
@@ -146,11 +146,11 @@ TEST_F(SplashScreen, ShowsTheHandOnlyOverTheLinksAndOpensThemThroughTheShell) {
     const std::string folder = MakeTempFolder("links");
     const struct {
         const char* Protocol;
-        const RECT* Link;
+        RECT TSplashLinks::*Link;
         std::string Expected;
-    } links[] = {
-        {"http", &WebLinkRect, SplashWebAddress},
-        {"mailto", &MailLinkRect, std::string("mailto:") + SplashMailAddress + "?subject=Kavrilon 8.2"}};
+    } links[] = {{"http", &TSplashLinks::Web, SplashWebAddress},
+                 {"mailto", &TSplashLinks::Mail,
+                  std::string("mailto:") + SplashMailAddress + "?subject=Kavrilon 8.2"}};
     for (const auto& link : links) {
         const std::string key = std::string("Software\\Classes\\") + link.Protocol;
         SetRegistryString(HKEY_LOCAL_MACHINE, key, "URL Protocol", "");
@@ -165,12 +165,13 @@ TEST_F(SplashScreen, ShowsTheHandOnlyOverTheLinksAndOpensThemThroughTheShell) {
         const HWND splash = SplashWindow != nullptr ? SplashWindow : Open();
         ASSERT_NE(splash, nullptr);
         EXPECT_FALSE(IsWindowEnabled(owner_));
-        const POINT centre = Centre(*link.Link);
+        const RECT area = SplashLinkAreas().*link.Link;
+        const POINT centre = Centre(area);
         // Over the link, and beside it on the same line.
         const struct {
             POINT At;
             HCURSOR Cursor;
-        } spots[] = {{centre, hand}, {{link.Link->left - 3, centre.y}, arrow}};
+        } spots[] = {{centre, hand}, {{area.left - 3, centre.y}, arrow}};
         for (const auto& spot : spots) {
             POINT screenPoint = spot.At;
             ClientToScreen(splash, &screenPoint);

@@ -14,6 +14,7 @@
 #include "BenchTiming.h"
 #include "ItemAccess.h"
 #include "ItemRecords.h"
+#include "ProcessState.h"
 #include "support/DesktopHostClient.h"
 #include "WindowsVersion.h"
 

@@ -20,8 +20,8 @@
 #include "ExitCodes.h"
 #include "ItemAccess.h"
 #include "LayoutFile.h"
+#include "ProcessState.h"
 #include "RestoreLayout.h"
-#include "RunMode.h"
 #include "support/DesktopHostClient.h"
 #include "WindowsVersion.h"
 

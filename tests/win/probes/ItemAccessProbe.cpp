@@ -7,6 +7,7 @@
 #include <string>
 
 #include "ItemAccess.h"
+#include "ProcessState.h"
 #include "WindowsVersion.h"
 
 int main() {

@@ -13,8 +13,7 @@
 
 #include "Language.h"
 #include "MessageBox.h"
-#include "Options.h"
-#include "RunMode.h"
+#include "ProcessState.h"
 #include "WindowsVersion.h"
 
 namespace {
@@ -37,8 +36,8 @@ int main(int argc, char** argv) {
     const std::string mode = argv[1];
     CommandLineMode = mode != "tray";
     MessagesAllowed = mode != "silent";
-    Transparency = static_cast<uint8_t>(std::atoi(argv[4]));
-    LanguageIndex = static_cast<uint8_t>(std::atoi(argv[5]));
+    ProgramOptions.Transparency = static_cast<uint8_t>(std::atoi(argv[4]));
+    ProgramOptions.Language = static_cast<uint8_t>(std::atoi(argv[5]));
 
     // Runs inside the message box's own message loop.
     SetTimer(nullptr, 0, 50, RecordDepth);

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "DataFolder.h"
+#include "ProcessState.h"
 #include "WindowsVersion.h"
 
 int main() {
