@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ExitCodes.h"
+#include "ProcessState.h"
 #include "Startup.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {

@@ -1,6 +1,6 @@
 #pragma once
-// The exit code of the main program and its values. Includes no Windows header, so that the
-// Windows-independent units and their tests can name the values.
+// The values of the main program's exit code (ProcessState.h holds the code itself). Includes no
+// Windows header, so that the Windows-independent units and their tests can name the values.
 
 #include <cstdint>
 
@@ -10,5 +10,3 @@ inline constexpr int32_t ExitDesktopNotFound = 2;
 inline constexpr int32_t ExitLayoutFileError = 3;
 // The user's application-data folder, which holds the options, layouts and backups, cannot be found.
 inline constexpr int32_t ExitDataFolderMissing = 4;
-
-extern int32_t ExitCode;

@@ -36,6 +36,11 @@ extern HWND TrayWindow;
 // Set around the automatic save at logoff, which the window procedure starts: saving and restoring
 // then show no question and no message. (RunMode.cpp)
 extern bool SavingAtLogoff;
+// The code the process ends with (ExitCodes.h). Process-wide because it is the process's outcome:
+// the verbs of one command line each leave theirs in turn and the last one's counts, a restore of
+// a backup reads it after the save it may start, and the entry point's last-resort handler must
+// still see it when an action was cut short by an exception. (RunMode.cpp)
+extern int32_t ExitCode;
 
 // The system, found once at start: every layer asks it.
 // What the running Windows version means for the program. (WindowsVersion.cpp)

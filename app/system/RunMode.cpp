@@ -1,6 +1,8 @@
 
 #include "ProcessState.h"
 
+#include "ExitCodes.h"
+
 bool CommandLineMode = false;
 bool MessagesAllowed = false;
 bool TrayRequested = false;
@@ -10,3 +12,4 @@ HWND OwnerWindow = nullptr;
 bool OptionsFromCommandLine = false;
 HWND TrayWindow = nullptr;
 bool SavingAtLogoff = false;
+int32_t ExitCode = ExitSuccess;

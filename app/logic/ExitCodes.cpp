@@ -1,3 +1,0 @@
-#include "ExitCodes.h"
-
-int32_t ExitCode = ExitSuccess;
