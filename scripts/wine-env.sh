@@ -23,22 +23,30 @@ export WINEDEBUG=-all
 # Keep Wine from asking to install Mono or Gecko into fresh prefixes.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
+# Waits until the X server PID has written its display number into FILE (-displayfd), polling every
+# 50 ms up to STEPS times; false when the server ended or the time is up.
+kv_await_display_number() {
+    local pid="$1" file="$2" steps="$3" waited=0
+    while [ ! -s "$file" ]; do
+        if ! kill -0 "$pid" 2>/dev/null || [ $waited -ge "$steps" ]; then
+            return 1
+        fi
+        sleep 0.05
+        waited=$((waited + 1))
+    done
+}
+
 kv_start_display() {
     local screen="${1:-1280x1024x24}" fd_file
     fd_file=$(mktemp)
     # Xvfb picks a free display itself and writes its number once it accepts connections.
     Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
     KV_XVFB_PID=$!
-    local waited=0
-    while [ ! -s "$fd_file" ]; do
-        if ! kill -0 "$KV_XVFB_PID" 2>/dev/null || [ $waited -ge 200 ]; then
-            echo "Xvfb did not start" >&2
-            rm -f "$fd_file"
-            return 1
-        fi
-        sleep 0.05
-        waited=$((waited + 1))
-    done
+    if ! kv_await_display_number "$KV_XVFB_PID" "$fd_file" 200; then
+        echo "Xvfb did not start" >&2
+        rm -f "$fd_file"
+        return 1
+    fi
     export DISPLAY=":$(head -n1 "$fd_file" | tr -d '[:space:]')"
     rm -f "$fd_file"
     echo "Virtual display $DISPLAY ($screen)"
@@ -68,18 +76,13 @@ kv_start_monitor_display() {
     "${sudo[@]}" Xorg -displayfd 3 -config "$conf" -logfile "$log" -noreset -nolisten tcp -sharevts -novtswitch \
         3>"$fd_file" >/dev/null 2>&1 &
     KV_XORG_PID=$!
-    local waited=0
-    while [ ! -s "$fd_file" ]; do
-        if ! kill -0 "$KV_XORG_PID" 2>/dev/null || [ $waited -ge 300 ]; then
-            echo "No monitor display: Xorg did not start (log: $log)" >&2
-            kill "$KV_XORG_PID" 2>/dev/null || true
-            KV_XORG_PID=""
-            rm -f "$fd_file"
-            return 1
-        fi
-        sleep 0.05
-        waited=$((waited + 1))
-    done
+    if ! kv_await_display_number "$KV_XORG_PID" "$fd_file" 300; then
+        echo "No monitor display: Xorg did not start (log: $log)" >&2
+        kill "$KV_XORG_PID" 2>/dev/null || true
+        KV_XORG_PID=""
+        rm -f "$fd_file"
+        return 1
+    fi
     export KV_MONITOR_DISPLAY=":$(head -n1 "$fd_file" | tr -d '[:space:]')"
     rm -f "$fd_file" "$log"
     echo "Monitor display $KV_MONITOR_DISPLAY (Xorg dummy outputs DUMMY0 to DUMMY15, DUMMY0 on)"
