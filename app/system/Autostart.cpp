@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "Paths.h"
+#include "RegistryText.h"
 #include "WinHandles.h"
 
 namespace {
@@ -13,15 +14,12 @@ bool MachineValueNamesThisProgram() {
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, RunKeyPath, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) {
         return false;
     }
-    char data[MAX_PATH + 3] = {};
-    DWORD size = sizeof(data) - 1;
+    std::string data;
     DWORD type = 0;
-    if (RegQueryValueExA(key.get(), AutostartValueName, nullptr, &type, reinterpret_cast<BYTE*>(data),
-                         &size) != ERROR_SUCCESS ||
-        type != REG_SZ) {
+    if (!ReadRegistryText(key.get(), AutostartValueName, data, &type) || type != REG_SZ) {
         return false;
     }
-    return lstrcmpiA(data, AutostartCommand(ProgramFilePath()).c_str()) == 0;
+    return lstrcmpiA(data.c_str(), AutostartCommand(ProgramFilePath()).c_str()) == 0;
 }
 
 } // namespace
