@@ -10,7 +10,7 @@
 #include <cstring>
 #include <string>
 
-#include "Actions.h"
+#include "SaveRestoreActions.h"
 #include "Autostart.h"
 #include "ExitCodes.h"
 #include "KavrilonVersion.h"

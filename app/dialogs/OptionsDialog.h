@@ -1,5 +1,5 @@
 #pragma once
-// The options dialog (dialog resource 200). ShowOptionsDialog itself is declared in Actions.h.
+// The options dialog (dialog resource 200). ShowOptionsDialog itself is declared in SaveRestoreActions.h.
 
 #include <windows.h>
 

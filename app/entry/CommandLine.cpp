@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "ActionProcedures.h"
-#include "Actions.h"
+#include "CommandActions.h"
+#include "SaveRestoreActions.h"
 #include "CommandLineRules.h"
 #include "DataFolder.h"
 #include "NumberConversion.h"

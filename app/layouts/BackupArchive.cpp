@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "Actions.h"
+#include "SaveRestoreActions.h"
 #include "FileOperations.h"
 #include "Language.h"
 #include "MessageBox.h"

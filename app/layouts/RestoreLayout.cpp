@@ -4,13 +4,13 @@
 
 #include <windows.h>
 
-#include "Actions.h"
+#include "SaveRestoreActions.h"
 #include "BackupArchive.h"
 #include "DataFolder.h"
 #include "DesktopSession.h"
 #include "ExitCodes.h"
 #include "Language.h"
-#include "LayoutActions.h"
+#include "ActionSteps.h"
 #include "LayoutFile.h"
 #include "LayoutFileDialogs.h"
 #include "LayoutMessages.h"

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "ActionProcedures.h"
-#include "Actions.h"
+#include "CommandActions.h"
+#include "SaveRestoreActions.h"
 #include "BackupArchive.h"
 #include "CallbackBarrier.h"
 #include "CommandTable.h"

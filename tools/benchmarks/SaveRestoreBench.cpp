@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "Actions.h"
+#include "SaveRestoreActions.h"
 #include "BackupStore.h"
 #include "BenchLayout.h"
 #include "BenchTiming.h"

@@ -1,6 +1,6 @@
 #pragma once
-// The actions that the command-line verbs and the tray menu start by the same name, as procedures
-// for RunAction.
+// Ready-made actions without arguments that a command-line verb and a tray menu item start alike,
+// as procedures for RunAction.
 
 // The primary layout of the current resolution; nothing in portable mode.
 void RestorePrimaryUnlessPortable();

@@ -1,5 +1,6 @@
 #pragma once
-// The layout and settings actions that the command line and the tray menu start.
+// The save and restore actions (and the options dialog) that the command line and the tray menu
+// start with their arguments.
 
 #include <string>
 

@@ -1,6 +1,6 @@
-#include "ActionProcedures.h"
+#include "CommandActions.h"
 
-#include "Actions.h"
+#include "SaveRestoreActions.h"
 #include "ProcessState.h"
 
 void RestorePrimaryUnlessPortable() {

@@ -1,5 +1,6 @@
 #pragma once
-// What the save and restore actions share: the results of their steps and the reporting of them.
+// The steps that the save and the restore actions share inside this folder: the results of their
+// steps and the reporting of them.
 
 #include <cstdint>
 #include <string>
