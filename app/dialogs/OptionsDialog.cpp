@@ -10,7 +10,6 @@
 #include <cstring>
 #include <string>
 
-#include "SaveRestoreActions.h"
 #include "Autostart.h"
 #include "ExitCodes.h"
 #include "KavrilonVersion.h"
@@ -21,6 +20,7 @@
 #include "RemoveTraces.h"
 #include "ResourceIds.h"
 #include "RunAction.h"
+#include "SaveRestoreActions.h"
 #include "ShellExtInstaller.h"
 #include "Splash.h"
 #include "WinHandles.h"

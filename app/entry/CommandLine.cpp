@@ -3,13 +3,13 @@
 #include <windows.h>
 
 #include "CommandActions.h"
-#include "SaveRestoreActions.h"
 #include "CommandLineRules.h"
 #include "DataFolder.h"
 #include "NumberConversion.h"
 #include "Options.h"
 #include "ProcessState.h"
 #include "RunAction.h"
+#include "SaveRestoreActions.h"
 
 namespace {
 

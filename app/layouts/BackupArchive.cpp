@@ -3,12 +3,12 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "SaveRestoreActions.h"
 #include "FileOperations.h"
 #include "Language.h"
 #include "MessageBox.h"
 #include "Paths.h"
 #include "ProcessState.h"
+#include "SaveRestoreActions.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "CommandActions.h"
 
-#include "SaveRestoreActions.h"
 #include "ProcessState.h"
+#include "SaveRestoreActions.h"
 
 void RestorePrimaryUnlessPortable() {
     if (!PortableMode) {

@@ -4,19 +4,19 @@
 
 #include <windows.h>
 
-#include "SaveRestoreActions.h"
+#include "ActionSteps.h"
 #include "BackupArchive.h"
 #include "DataFolder.h"
 #include "DesktopSession.h"
 #include "ExitCodes.h"
 #include "Language.h"
-#include "ActionSteps.h"
 #include "LayoutFile.h"
 #include "LayoutFileDialogs.h"
 #include "LayoutMessages.h"
 #include "MessageBox.h"
 #include "ProcessState.h"
 #include "RestoreLayout.h"
+#include "SaveRestoreActions.h"
 
 namespace {
 

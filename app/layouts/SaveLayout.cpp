@@ -4,13 +4,12 @@
 
 #include <windows.h>
 
-#include "SaveRestoreActions.h"
+#include "ActionSteps.h"
 #include "BackupArchive.h"
 #include "DataFolder.h"
 #include "DesktopSession.h"
 #include "ExitCodes.h"
 #include "Language.h"
-#include "ActionSteps.h"
 #include "LayoutFile.h"
 #include "LayoutFileDialogs.h"
 #include "LayoutFileWrite.h"
@@ -18,6 +17,7 @@
 #include "MessageBox.h"
 #include "Paths.h"
 #include "ProcessState.h"
+#include "SaveRestoreActions.h"
 
 namespace {
 

@@ -3,10 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "CommandActions.h"
-#include "SaveRestoreActions.h"
 #include "BackupArchive.h"
 #include "CallbackBarrier.h"
+#include "CommandActions.h"
 #include "CommandTable.h"
 #include "DataFolder.h"
 #include "KavrilonNames.h"
@@ -17,6 +16,7 @@
 #include "ProcessState.h"
 #include "ResourceIds.h"
 #include "RunAction.h"
+#include "SaveRestoreActions.h"
 #include "Splash.h"
 
 HMENU TrayMenu = nullptr;

@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "SaveRestoreActions.h"
 #include "BackupStore.h"
 #include "BenchLayout.h"
 #include "BenchTiming.h"
@@ -22,6 +21,7 @@
 #include "LayoutFile.h"
 #include "ProcessState.h"
 #include "RestoreLayout.h"
+#include "SaveRestoreActions.h"
 #include "support/DesktopHostClient.h"
 #include "WindowsVersion.h"
 
