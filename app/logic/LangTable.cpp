@@ -1,5 +1,7 @@
 #include "LangTable.h"
 
+#include "TextRules.h"
+
 // German texts: \374 is u-umlaut, \344 a-umlaut, \366 o-umlaut, \337 sharp s (Windows-1252).
 // English texts carry "#" marks before letters that are capitalised in title case.
 const TLangItem LangTable[LangTableSize] = {
@@ -38,6 +40,14 @@ const TLangItem LangTable[LangTableSize] = {
     {3007, {"&Backuparchiv", "&Backup #archive"}},
     {3008, {"Alle Backups &l\366schen", "&Delete all #backups"}},
     {3004, {"Kavrilon b&eenden", "E&xit Kavrilon"}},
+    {5100, {"%s Icon w\374rde verschoben", "%s icon would move"}},
+    {5101, {"%s Icons w\374rden verschoben", "%s icons would move"}},
+    {5102, {"%s ist nicht auf dem Desktop", "%s is not on the desktop"}},
+    {5103, {"%s sind nicht auf dem Desktop", "%s are not on the desktop"}},
+    {5104, {"%s ist nicht im Layout", "%s is not in the layout"}},
+    {5105, {"%s sind nicht im Layout", "%s are not in the layout"}},
+    {5106, {"%s Icon im Layout", "%s icon in the layout"}},
+    {5107, {"%s Icons im Layout", "%s icons in the layout"}},
 };
 
 std::string LangTextFor(int32_t id, uint8_t language) {
@@ -47,4 +57,9 @@ std::string LangTextFor(int32_t id, uint8_t language) {
         }
     }
     return {};
+}
+
+std::string LangCountTextFor(int32_t singularId, uint64_t count, uint8_t language) {
+    return FormatFirst(LangTextFor(count == 1 ? singularId : singularId + 1, language),
+                       std::to_string(count));
 }

@@ -19,7 +19,7 @@ struct TLangItem {
     TLangArray Texts;
 };
 
-inline constexpr int LangTableSize = 35;
+inline constexpr int LangTableSize = 43;
 // Searched from the first row; ids are unique.
 extern const TLangItem LangTable[LangTableSize];
 
@@ -29,3 +29,7 @@ inline constexpr uint16_t MessageLangIds[2] = {0x0407, 0x0409};
 // The text of the row with `id` in `language` (0 German, 1 English), marks and accelerators still
 // in it; empty for an unknown id or language.
 std::string LangTextFor(int32_t id, uint8_t language);
+
+// A count in words: the text of `singularId` when `count` is 1, else of the row after it (the
+// plural), with its "%s" replaced by the count in decimal.
+std::string LangCountTextFor(int32_t singularId, uint64_t count, uint8_t language);
