@@ -193,9 +193,9 @@ void AddCaptions(const std::vector<TPreviewIcon>& icons, const std::vector<TPrev
         if (shown == 0 || shown < std::min(letters, MinCaptionLetters)) {
             continue;
         }
-        TPreviewShape text =
-            Shape(TShapeKind::Text, left, top, left + static_cast<int32_t>(shown) * letterWidth, bottom,
-                  icons[i].Moves ? PreviewAccentColour : PreviewIconColour);
+        // The letters are counted at the average width; the text may use all the room there is.
+        TPreviewShape text = Shape(TShapeKind::Text, left, top, right, bottom,
+                                   icons[i].Moves ? PreviewAccentColour : PreviewIconColour);
         text.Text = icons[i].Caption.substr(0, PrefixBytes(icons[i].Caption, shown));
         shapes.push_back(text);
     }

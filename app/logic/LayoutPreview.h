@@ -34,7 +34,7 @@ enum class TShapeKind {
     FilledRect, // the rectangle filled with the colour
     HollowRect, // a one-pixel frame along the inside of the rectangle
     Line,       // a one-pixel line from (Left, Top) to (Right, Bottom), both ends drawn
-    Text,       // the text in one line from (Left, Top), clipped to the rectangle
+    Text,       // the text in one line from (Left, Top), clipped to the rectangle (its room)
 };
 
 struct TPreviewShape {
