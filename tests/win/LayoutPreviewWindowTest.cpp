@@ -27,6 +27,10 @@ void Pump() {
     }
 }
 
+void CALLBACK PressEscapeOnPreview(HWND, UINT, UINT_PTR, DWORD) {
+    PostMessageA(FindWindowA(LayoutPreviewClassName, nullptr), WM_KEYDOWN, VK_ESCAPE, 0);
+}
+
 // The client area's pixels, top row first, as COLORREF values.
 struct TPixels {
     int Width = 0;
@@ -208,6 +212,11 @@ TEST_F(LayoutPreviewWindow, AStandaloneWindowClosesOnEscapeOrAClick) {
         Pump();
         EXPECT_FALSE(IsWindow(preview)) << message;
     }
+    // The command line's loop returns once a key closes its window.
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, PressEscapeOnPreview);
+    EXPECT_TRUE(RunLayoutPreview(content_));
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(FindWindowA(LayoutPreviewClassName, nullptr), nullptr);
 }
 
 TEST_F(LayoutPreviewWindow, OpeningAndClosingItLeavesNoGdiObjectBehind) {
