@@ -29,7 +29,7 @@ void ShowUndoFailed(const std::string& path) {
                   ErrorCaption(), MB_ICONHAND, false);
 }
 
-void ShowLayoutReadError(int32_t code, const std::string& path) {
+std::string LayoutReadErrorText(int32_t code, const std::string& path) {
     std::string kind;
     if (code >= 1 && code <= 3) {
         kind = LangPick("Dateistruktur", "Corrupt file");
@@ -37,10 +37,12 @@ void ShowLayoutReadError(int32_t code, const std::string& path) {
         kind = LangPick("E/A-Fehler", "I/O error");
     }
     // The path is put in as it is: a "%s" in a file name must not receive the code.
-    const std::string body = LangPick("Fehler beim \326ffnen der Datei\r\r", "Error opening\r\r") + path +
-                             "\r\r" +
-                             FormatFirst(LangPick("Fehlercode %s", "Error code %s"), std::to_string(code));
-    AppMessageBox(OwnerWindow, kind + ": " + body, ErrorCaption(), MB_ICONHAND, false);
+    return kind + ": " + LangPick("Fehler beim \326ffnen der Datei\r\r", "Error opening\r\r") + path +
+           "\r\r" + FormatFirst(LangPick("Fehlercode %s", "Error code %s"), std::to_string(code));
+}
+
+void ShowLayoutReadError(int32_t code, const std::string& path) {
+    AppMessageBox(OwnerWindow, LayoutReadErrorText(code, path), ErrorCaption(), MB_ICONHAND, false);
 }
 
 void ShowWriteError(const std::string& path) {

@@ -14,7 +14,9 @@ void ShowDesktopNotResponding();
 // Putting the previous arrangement back failed: its undo backup is kept at `path`.
 void ShowUndoFailed(const std::string& path);
 
-// Why a layout file could not be read: a corrupt file (codes 1 to 3) or an I/O error (code 4).
+// Why a layout file could not be read: a corrupt file (codes 1 to 3) or an I/O error (code 4); the
+// text, and the message box that shows it.
+std::string LayoutReadErrorText(int32_t code, const std::string& path);
 void ShowLayoutReadError(int32_t code, const std::string& path);
 
 // A save could not write its file.

@@ -19,7 +19,7 @@ struct TLangItem {
     TLangArray Texts;
 };
 
-inline constexpr int LangTableSize = 35;
+inline constexpr int LangTableSize = 43;
 // Searched from the first row; ids are unique.
 // German texts: \374 is u-umlaut, \344 a-umlaut, \366 o-umlaut, \337 sharp s (Windows-1252).
 // English texts carry "#" marks before letters that are capitalised in title case.
@@ -59,6 +59,14 @@ inline constexpr TLangItem LangTable[LangTableSize] = {
     {3007, {"&Backuparchiv", "&Backup #archive"}},
     {3008, {"Alle Backups &l\366schen", "&Delete all #backups"}},
     {3004, {"Kavrilon b&eenden", "E&xit Kavrilon"}},
+    {5100, {"%s Icon w\374rde verschoben", "%s icon would move"}},
+    {5101, {"%s Icons w\374rden verschoben", "%s icons would move"}},
+    {5102, {"%s ist nicht auf dem Desktop", "%s is not on the desktop"}},
+    {5103, {"%s sind nicht auf dem Desktop", "%s are not on the desktop"}},
+    {5104, {"%s ist nicht im Layout", "%s is not in the layout"}},
+    {5105, {"%s sind nicht im Layout", "%s are not in the layout"}},
+    {5106, {"%s Icon im Layout", "%s icon in the layout"}},
+    {5107, {"%s Icons im Layout", "%s icons in the layout"}},
 };
 
 // Language identifiers for message boxes, indexed by the language: German (Germany), English (US).
@@ -67,3 +75,7 @@ inline constexpr uint16_t MessageLangIds[2] = {0x0407, 0x0409};
 // The text of the row with `id` in `language` (0 German, 1 English), marks and accelerators still
 // in it; empty for an unknown id or language.
 std::string LangTextFor(int32_t id, uint8_t language);
+
+// A count in words: the text of `singularId` when `count` is 1, else of the row after it (the
+// plural), with its "%s" replaced by the count in decimal.
+std::string LangCountTextFor(int32_t singularId, uint64_t count, uint8_t language);

@@ -7,11 +7,11 @@
 
 namespace {
 
-TEST(LangTable, HoldsThe35RowsInTheirOrderWithUniqueIds) {
-    const std::vector<int32_t> expected = {1000, 1017, 1001, 1005, 1004, 1018, 1002, 1008, 1019,
-                                           1020, 1007, 500,  501,  1003, 1009, 1010, 1011, 1012,
-                                           1016, 1013, 1015, 2,    1014, 1021, 4000, 4001, 3000,
-                                           3001, 3009, 3010, 3002, 3003, 3007, 3008, 3004};
+TEST(LangTable, HoldsTheRowsInTheirOrderWithUniqueIds) {
+    const std::vector<int32_t> expected = {1000, 1017, 1001, 1005, 1004, 1018, 1002, 1008, 1019, 1020, 1007,
+                                           500,  501,  1003, 1009, 1010, 1011, 1012, 1016, 1013, 1015, 2,
+                                           1014, 1021, 4000, 4001, 3000, 3001, 3009, 3010, 3002, 3003, 3007,
+                                           3008, 3004, 5100, 5101, 5102, 5103, 5104, 5105, 5106, 5107};
     std::vector<int32_t> ids;
     std::set<int32_t> unique;
     for (const TLangItem& item : LangTable) {
@@ -56,6 +56,13 @@ TEST(LangTable, LookupByIdAndLanguage) {
     EXPECT_EQ(PickLanguage("ja", "yes", 0), "ja");
     EXPECT_EQ(PickLanguage("ja", "yes", 1), "yes");
     EXPECT_EQ(PickLanguage("ja", "yes", 7), "");
+}
+
+TEST(LangTable, CountsTakeTheSingularRowForOneOnly) {
+    EXPECT_EQ(LangCountTextFor(5100, 1, 1), "1 icon would move");
+    EXPECT_EQ(LangCountTextFor(5100, 0, 1), "0 icons would move");
+    EXPECT_EQ(LangCountTextFor(5104, 21, 0), "21 sind nicht im Layout");
+    EXPECT_EQ(LangCountTextFor(5104, 1, 0), "1 ist nicht im Layout");
 }
 
 TEST(LangTable, GermanIsChosenForLanguageNamesStartingWithDe) {
