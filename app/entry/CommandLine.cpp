@@ -5,6 +5,7 @@
 #include "CommandActions.h"
 #include "CommandLineRules.h"
 #include "DataFolder.h"
+#include "LayoutPreviewCommand.h"
 #include "NumberConversion.h"
 #include "Options.h"
 #include "ProcessState.h"
@@ -56,6 +57,9 @@ void Perform(const TVerbCall& call, std::string& namedFile) {
         if (IsValidBackupId(call.Argument)) {
             RunAction([&call] { RestoreAction(RestoreKindBackup, call.Argument); });
         }
+        break;
+    case TCommand::Preview:
+        ShowLayoutPreviewCommand(call.Argument);
         break;
     case TCommand::BackupArchive:
     case TCommand::About:

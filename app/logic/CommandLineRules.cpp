@@ -74,10 +74,18 @@ std::vector<TVerbCall> WalkVerbs(const std::vector<TCommandArgument>& arguments)
             }
             continue;
         }
+        if (match->Argument == TVerbArgument::Optional &&
+            (CommandOfVerb(arguments[index + 1].Normalized) != nullptr ||
+             SwitchOf(arguments[index + 1].Normalized) != TSwitch::None)) {
+            calls.push_back({match->Command, {}});
+            continue;
+        }
         ++index;
         const TCommandArgument& next = arguments[index];
-        calls.push_back(
-            {match->Command, match->Argument == TVerbArgument::AsTyped ? next.Raw : next.Normalized});
+        calls.push_back({match->Command, match->Argument == TVerbArgument::AsTyped ||
+                                                 match->Argument == TVerbArgument::Optional
+                                             ? next.Raw
+                                             : next.Normalized});
     }
     return calls;
 }

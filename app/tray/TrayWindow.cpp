@@ -187,6 +187,7 @@ void RunTrayCommand(UINT id) {
     case TCommand::SaveToNamedFile:
     case TCommand::RestoreFromNamedFile:
     case TCommand::BackupArchive:
+    case TCommand::Preview:
         return; // no item of the tray menu runs these
     }
 }

@@ -18,6 +18,7 @@ enum class TCommand {
     Options,              // the options dialog
     DeleteBackups,        // delete all backups of the current resolution
     RestoreBackup,        // restore one backup of the archive
+    Preview,              // show the picture of a layout file, a backup or the primary layout
     BackupArchive,        // the tray's archive submenu item, which runs nothing itself
     About,                // the about screen
     Exit,                 // end the tray application
@@ -29,6 +30,7 @@ enum class TVerbArgument {
     AsTyped,    // the next argument as typed (a file name); empty when the verb comes last
     Normalized, // the next argument normalised (a backup id); empty when the verb comes last
     Required,   // the next argument normalised; when the verb comes last it does nothing
+    Optional,   // the next argument as typed unless it is a verb or a switch itself; else empty
 };
 
 struct TCommandRecord {
@@ -63,6 +65,7 @@ inline constexpr TCommandRecord CommandTable[] = {
     {TCommand::Options,                 "/o",    "",     TVerbArgument::None,        CommandOptions,         1,   4,      1},
     {TCommand::DeleteBackups,           "/x",    "",     TVerbArgument::None,        CommandDeleteBackups,   1,   5,      1},
     {TCommand::RestoreBackup,           "/rb",   "",     TVerbArgument::Normalized,  BackupCommandBase,      BackupTrayIdCount, 6, 10},
+    {TCommand::Preview,                 "/preview", "",  TVerbArgument::Optional,    0,                      0,   0,      0},
     {TCommand::BackupArchive,           "",      "",     TVerbArgument::None,        CommandBackupArchive,   1,   0,      0},
     {TCommand::About,                   "",      "",     TVerbArgument::None,        CommandAbout,           1,   0,      0},
     {TCommand::Exit,                    "",      "",     TVerbArgument::None,        CommandExit,            1,   0,      0},

@@ -29,6 +29,8 @@ const char* ShortName(TCommand command) {
         return "X";
     case TCommand::RestoreBackup:
         return "RB";
+    case TCommand::Preview:
+        return "PREVIEW";
     default:
         return "?";
     }
@@ -39,7 +41,8 @@ std::string Describe(const std::vector<TVerbCall>& calls) {
     for (const TVerbCall& call : calls) {
         text << ShortName(call.Command);
         if (call.Command == TCommand::OwnerWindow || call.Command == TCommand::RestoreFromNamedFile ||
-            call.Command == TCommand::SaveToNamedFile || call.Command == TCommand::RestoreBackup) {
+            call.Command == TCommand::SaveToNamedFile || call.Command == TCommand::RestoreBackup ||
+            call.Command == TCommand::Preview) {
             text << "(" << call.Argument << ")";
         }
         text << ";";
@@ -110,6 +113,14 @@ TEST(CommandLineRules, RestoreBackupTakesTheNextArgumentNormalised) {
     EXPECT_EQ(Walk({"/rb", "/20080101120000S"}), "RB(20080101120000S);");
     EXPECT_EQ(Walk({"/rb"}), "RB();");
     EXPECT_EQ(Walk({"/rb", "/r", "/s"}), "RB(R);S;");
+}
+
+TEST(CommandLineRules, PreviewTakesTheNextArgumentAsTypedUnlessItIsAVerbOrASwitch) {
+    EXPECT_EQ(Walk({"/preview", "C:\\Layouts\\My.kvl"}), "PREVIEW(C:\\Layouts\\My.kvl);");
+    EXPECT_EQ(Walk({"/Preview", "20080101120000r"}), "PREVIEW(20080101120000r);");
+    EXPECT_EQ(Walk({"/preview"}), "PREVIEW();");
+    EXPECT_EQ(Walk({"/preview", "/dlg"}), "PREVIEW();");
+    EXPECT_EQ(Walk({"/preview", "/s"}), "PREVIEW();S;");
 }
 
 } // namespace
