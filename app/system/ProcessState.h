@@ -96,6 +96,10 @@ extern TInputDesktopCheck InputDesktopAvailable;
 // - LayoutFileDialogs.cpp: the event sink of the save item dialog while it runs.
 // - TrayWindow.cpp: the menu resource, and the automatic restore and first-run question that wait
 //   for a running action to end.
+// - TrayWindow.cpp: also the backups its archive submenu lists, since the chosen item's command
+//   arrives after the menu has gone.
+// - TrayMenuPreview.cpp: the preview window beside the open tray menu, the file it shows and the
+//   desktop read once for that menu (WM_MENUSELECT carries no context).
 // - Splash.cpp: the closing flag and the two link areas of the splash or about window.
 // - OptionsDialog.cpp: the open dialog's language to go back to, the extension's state and whether
 //   traces were removed.

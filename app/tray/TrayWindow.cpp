@@ -18,6 +18,7 @@
 #include "RunAction.h"
 #include "SaveRestoreActions.h"
 #include "Splash.h"
+#include "TrayMenuPreview.h"
 
 HMENU TrayMenu = nullptr;
 HMENU BackupMenu = nullptr;
@@ -131,6 +132,8 @@ void OpenTrayMenu() {
     GetCursorPos(&cursor);
     SetForegroundWindow(TrayWindow);
     TrackPopupMenu(TrayMenu, TPM_RIGHTALIGN, cursor.x, cursor.y, 0, TrayWindow, nullptr);
+    // No picture outlives the menu, whatever closed it.
+    CloseTrayMenuPreview();
     // Lets the menu close correctly when the user clicks elsewhere.
     PostMessageA(TrayWindow, WM_NULL, 0, 0);
     ReleaseBackupMenu();
@@ -268,6 +271,12 @@ LRESULT TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
         } else if (reinterpret_cast<HMENU>(wParam) == TrayMenu) {
             UpdateTrayMenuStates();
         }
+        return 0;
+    case WM_MENUSELECT:
+        ShowTrayMenuPreview(wParam, lParam, ListedBackupIds);
+        return 0;
+    case WM_EXITMENULOOP:
+        CloseTrayMenuPreview();
         return 0;
     case WM_COMMAND:
         RunTrayCommand(LOWORD(wParam));
