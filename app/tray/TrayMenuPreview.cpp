@@ -99,6 +99,8 @@ void ShowTrayMenuPreview(WPARAM wParam, LPARAM lParam, const std::vector<std::st
     }
     PreviewedFile = file;
     if (PreviewWindow != nullptr) {
+        // Named for its file, for screen readers and for whoever looks at the window list.
+        SetWindowTextA(PreviewWindow, file.c_str());
         PlaceBeside(item);
     }
 }

@@ -271,4 +271,49 @@ TEST_F(Tray, ARestoreRequestedDuringASaveRunsAfterItAndLeavesNoMemoryInTheShell)
     EXPECT_EQ(tray.Exit(), 0);
 }
 
+// Keyboard navigation in the open tray menu: the picture follows the highlighted layout and never
+// outlives the menu, whether it is closed or a backup is restored from it.
+TEST_F(Tray, TheHighlightedLayoutOfTheMenuShowsItsPictureUntilTheMenuCloses) {
+    WritePrimary();
+    const std::string older = BackupFolder() + "20260101000000S.kvl";
+    const std::string newer = BackupFolder() + "20260102000000R.kvl";
+    ASSERT_TRUE(CopyFileA(PrimaryLayoutFile().c_str(), older.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(PrimaryLayoutFile().c_str(), newer.c_str(), FALSE));
+    WriteOptions({"NoSplash=1", "RestoreAtStart=0"});
+    TTrayInstance tray;
+    ASSERT_TRUE(tray.Idle());
+    const auto previewOf = [&]() -> std::string {
+        const HWND preview = tray.VisibleWindowOfClass("KavrilonLayoutPreview");
+        char text[MAX_PATH] = {};
+        return preview == nullptr ? "" : (GetWindowTextA(preview, text, MAX_PATH), text);
+    };
+    const auto press = [&](std::vector<WPARAM> keys, const std::string& shown) {
+        // The menu loop takes every key of the tray's thread, whichever of its menus is open.
+        for (const WPARAM key : keys) {
+            PostMessageA(tray.Window(), WM_KEYDOWN, key, 0);
+        }
+        return WaitUntil([&] { return previewOf() == shown; }, 5000);
+    };
+    for (const WPARAM last : {WPARAM(VK_ESCAPE), WPARAM(VK_RETURN)}) {
+        PostMessageA(tray.Window(), TrayCallbackMessage, 1, WM_RBUTTONUP);
+        ASSERT_TRUE(WaitUntil([&] { return tray.VisibleWindowOfClass("#32768") != nullptr; }, 5000));
+        EXPECT_TRUE(press({VK_DOWN}, "")) << "saving has no picture";
+        EXPECT_TRUE(press({VK_DOWN}, PrimaryLayoutFile())) << previewOf();
+        EXPECT_TRUE(press({VK_DOWN}, "")) << previewOf();
+        // Restore from file, then into the archive: its newest backup comes first.
+        EXPECT_TRUE(press({VK_DOWN, VK_DOWN, VK_RIGHT}, newer)) << previewOf();
+        EXPECT_TRUE(press({VK_DOWN}, older)) << previewOf();
+        if (last == VK_ESCAPE) {
+            EXPECT_TRUE(press({VK_ESCAPE, VK_ESCAPE}, "")) << previewOf();
+        } else {
+            PostMessageA(tray.Window(), WM_KEYDOWN, VK_RETURN, 0);
+            EXPECT_TRUE(WaitUntil([&] { return previewOf().empty(); }, 5000));
+            EXPECT_TRUE(tray.Idle());
+            EXPECT_EQ(previewOf(), "");
+        }
+        EXPECT_TRUE(WaitUntil([&] { return tray.VisibleWindowOfClass("#32768") == nullptr; }, 5000));
+    }
+    EXPECT_EQ(tray.Exit(), 0);
+}
+
 } // namespace
