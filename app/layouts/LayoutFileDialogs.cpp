@@ -8,7 +8,9 @@
 #include "BackupStore.h"
 #include "CallbackBarrier.h"
 #include "FileDialogRules.h"
+#include "FileSystem.h"
 #include "Language.h"
+#include "LayoutPreviewWindow.h"
 #include "Options.h"
 #include "Paths.h"
 #include "ProcessState.h"
@@ -30,8 +32,11 @@ constexpr DWORD SaveOptions =
 constexpr DWORD OpenOptions = FOS_FORCEFILESYSTEM;
 static_assert(SaveOptions == 0x20000842 && OpenOptions == 0x40);
 
-// The event sink of the save item dialog, held only while the dialog runs.
-IFileDialogEvents* DialogEventSink = nullptr;
+// The event sink of the item dialog, held only while the dialog runs.
+class TDialogEvents;
+TDialogEvents* DialogEventSink = nullptr;
+// The picture beside the classic open dialog (its hook has no context of its own).
+TPreviewFollower ClassicPreview;
 
 std::wstring Widen(const std::string& text) {
     const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
@@ -86,10 +91,21 @@ std::string FileSystemPath(IShellItem* item) {
     return result;
 }
 
-// Proposes a free file name in every folder the save dialog shows; refuses results that are not
-// files of the file system.
+// Shows the picture of `file` beside the dialog `window` while it names a file (not a folder).
+void FollowSelectedFile(TPreviewFollower& preview, HWND window, const std::string& file) {
+    RECT beside = {};
+    const bool isFile = !file.empty() && PathExists(file) && !FolderExists(file);
+    FollowSelection(preview,
+                    isFile && window != nullptr && GetWindowRect(window, &beside) ? file : std::string(),
+                    beside, window);
+}
+
+// Saving: proposes a free file name in every folder the dialog shows and refuses results that are
+// not files of the file system. Opening: shows the picture of the selected layout file.
 class TDialogEvents final : public IFileDialogEvents {
 public:
+    explicit TDialogEvents(bool saving) : saving_(saving) {}
+
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
         if (object == nullptr) {
             return E_POINTER;
@@ -114,6 +130,9 @@ public:
     }
 
     HRESULT STDMETHODCALLTYPE OnFileOk(IFileDialog* dialog) override {
+        if (!saving_) {
+            return S_OK;
+        }
         return CallbackBarrier<HRESULT>(E_FAIL, [&]() -> HRESULT {
             TComPtr<IShellItem> result;
             if (FAILED(dialog->GetResult(result.put()))) {
@@ -124,6 +143,9 @@ public:
     }
     HRESULT STDMETHODCALLTYPE OnFolderChanging(IFileDialog*, IShellItem*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE OnFolderChange(IFileDialog* dialog) override {
+        if (!saving_) {
+            return S_OK;
+        }
         return CallbackBarrier<HRESULT>(E_FAIL, [&]() -> HRESULT {
             TComPtr<IShellItem> folder;
             if (FAILED(dialog->GetFolder(folder.put()))) {
@@ -137,7 +159,28 @@ public:
             return S_OK;
         });
     }
-    HRESULT STDMETHODCALLTYPE OnSelectionChange(IFileDialog*) override { return E_NOTIMPL; }
+    // The open dialog shows the picture of the selected layout file beside itself.
+    HRESULT STDMETHODCALLTYPE OnSelectionChange(IFileDialog* dialog) override {
+        if (saving_) {
+            return E_NOTIMPL;
+        }
+        return CallbackBarrier<HRESULT>(S_OK, [&]() -> HRESULT {
+            std::string file;
+            TComPtr<IShellItem> item;
+            if (SUCCEEDED(dialog->GetCurrentSelection(item.put()))) {
+                file = FileSystemPath(item.get());
+            }
+            HWND window = nullptr;
+            TComPtr<IOleWindow> oleWindow;
+            if (SUCCEEDED(
+                    dialog->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(oleWindow.put())))) {
+                oleWindow.get()->GetWindow(&window);
+            }
+            FollowSelectedFile(preview_, window, file);
+            return S_OK;
+        });
+    }
+    void StopPreview() { StopFollowing(preview_); }
     HRESULT STDMETHODCALLTYPE OnShareViolation(IFileDialog*, IShellItem*,
                                                FDE_SHAREVIOLATION_RESPONSE*) override {
         return E_NOTIMPL;
@@ -148,8 +191,10 @@ public:
     }
 
 private:
-    ~TDialogEvents() = default;
+    ~TDialogEvents() { StopFollowing(preview_); }
     LONG references_ = 1;
+    bool saving_;
+    TPreviewFollower preview_;
 };
 
 std::string RunClassicDialog(bool saving) {
@@ -178,6 +223,7 @@ std::string RunClassicDialog(bool saving) {
     dialog.lCustData = saving ? 1 : 0; // the purpose, for the hook
     dialog.lpfnHook = ClassicDialogHook;
     const BOOL chosen = saving ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);
+    StopFollowing(ClassicPreview);
     if (!chosen) {
         return {};
     }
@@ -250,10 +296,8 @@ std::string RunItemDialog(bool saving) {
 
     bool advised = false;
     DWORD cookie = 0;
-    if (saving) {
-        DialogEventSink = new TDialogEvents();
-        advised = SUCCEEDED(dialog.get()->Advise(DialogEventSink, &cookie));
-    }
+    DialogEventSink = new TDialogEvents(saving);
+    advised = SUCCEEDED(dialog.get()->Advise(DialogEventSink, &cookie));
     TScopeExit unadvise([&] {
         if (advised) {
             dialog.get()->Unadvise(cookie);
@@ -265,7 +309,9 @@ std::string RunItemDialog(bool saving) {
     });
 
     std::string result;
-    if (SUCCEEDED(dialog.get()->Show(OwnerWindow))) {
+    const bool shown = SUCCEEDED(dialog.get()->Show(OwnerWindow));
+    DialogEventSink->StopPreview();
+    if (shown) {
         TComPtr<IShellItem> item;
         if (SUCCEEDED(dialog.get()->GetResult(item.put()))) {
             result = FileSystemPath(item.get());
@@ -299,7 +345,13 @@ UINT_PTR ClassicDialogHookBody(HWND hook, UINT message, LPARAM lParam) {
     }
     const auto* notify = reinterpret_cast<const OFNOTIFYA*>(lParam);
     const bool saving = notify->lpOFN != nullptr && notify->lpOFN->lCustData != 0;
-    if (notify->hdr.code == CDN_INITDONE) {
+    if (notify->hdr.code == CDN_SELCHANGE && !saving) {
+        char path[MAX_PATH + 1] = {};
+        const LRESULT length =
+            SendMessageA(dialog, CDM_GETFILEPATH, MAX_PATH, reinterpret_cast<LPARAM>(path));
+        FollowSelectedFile(ClassicPreview, dialog,
+                           length > 0 && length <= MAX_PATH ? std::string(path) : std::string());
+    } else if (notify->hdr.code == CDN_INITDONE) {
         const std::string label = OkLabel(saving);
         SendMessageA(dialog, CDM_SETCONTROLTEXT, IDOK, reinterpret_cast<LPARAM>(label.c_str()));
     } else if (notify->hdr.code == CDN_FOLDERCHANGE && saving) {

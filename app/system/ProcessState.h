@@ -93,12 +93,13 @@ extern TInputDesktopCheck InputDesktopAvailable;
 // State that only one file sees (file-local), for callbacks that take no context:
 // - RunAction.cpp: the number of actions running on this thread (ActionRunning).
 // - MessageBox.cpp: the hook and the box of the one translucent message box being shown.
-// - LayoutFileDialogs.cpp: the event sink of the save item dialog while it runs.
+// - LayoutFileDialogs.cpp: the event sink of the item dialog while it runs, and the picture beside
+//   the classic open dialog.
 // - TrayWindow.cpp: the menu resource, and the automatic restore and first-run question that wait
 //   for a running action to end.
 // - TrayWindow.cpp: also the backups its archive submenu lists, since the chosen item's command
 //   arrives after the menu has gone.
-// - TrayMenuPreview.cpp: the preview window beside the open tray menu, the file it shows and the
+// - TrayMenuPreview.cpp: the picture beside the open tray menu, with the file it shows and the
 //   desktop read once for that menu (WM_MENUSELECT carries no context).
 // - Splash.cpp: the closing flag and the two link areas of the splash or about window.
 // - OptionsDialog.cpp: the open dialog's language to go back to, the extension's state and whether

@@ -205,4 +205,55 @@ TEST_F(FileDialogs, TrayCommandsSaveAndRestoreThroughTheDialogs) {
     EXPECT_EQ(tray.Exit(), 0);
 }
 
+// The title of the visible picture of a layout (the file it shows), or empty.
+std::string PreviewTitle() {
+    const HWND preview = FindWindowExA(nullptr, nullptr, "KavrilonLayoutPreview", nullptr);
+    char title[MAX_PATH] = {};
+    if (preview == nullptr || !IsWindowVisible(preview)) {
+        return {};
+    }
+    GetWindowTextA(preview, title, MAX_PATH);
+    return title;
+}
+
+BOOL CALLBACK FindListView(HWND window, LPARAM found) {
+    char name[32] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (std::string(name) == "SysListView32") {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Moving the selection through the open dialog's list with the keyboard: the picture beside the
+// dialog follows the selected file, unreadable files included, and goes with the dialog.
+TEST_F(FileDialogs, TheOpenDialogShowsThePictureOfTheSelectedFile) {
+    for (const TVariant& variant : Variants) {
+        SCOPED_TRACE(variant.Version);
+        Begin(variant);
+        TWineVersionOverride version("Kavrilon.exe", variant.Version);
+        ASSERT_TRUE(WriteLayoutFile(folder_ + "a.kvl", {{120, 220, "Notes.txt"}}));
+        ASSERT_TRUE(WriteLayoutFile(folder_ + "b.kvl", {{640, 480, "Readme.txt"}}));
+        ASSERT_TRUE(WriteFileBytes(folder_ + "c.kvl", "not a layout\r\n"));
+        ASSERT_TRUE(WriteOptionsFile({"SavePath=" + folder_}));
+        TKavrilonRun run({"/rfx"});
+        const TDialogContent dialog = Open(run);
+        ASSERT_NE(dialog.Window, nullptr);
+        HWND list = nullptr;
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                return EnumChildWindows(dialog.Window, FindListView, reinterpret_cast<LPARAM>(&list)), list;
+            },
+            10000));
+        for (const char* name : {"a.kvl", "b.kvl", "c.kvl"}) {
+            PostMessageA(list, WM_KEYDOWN, VK_DOWN, 0);
+            EXPECT_TRUE(WaitUntil([&] { return PreviewTitle() == folder_ + name; }, 10000)) << PreviewTitle();
+        }
+        EXPECT_TRUE(PressDialogButton(dialog.Window, IDCANCEL));
+        EXPECT_TRUE(run.Finish());
+        EXPECT_EQ(PreviewTitle(), "");
+    }
+}
+
 } // namespace

@@ -6,6 +6,8 @@
 
 #include "CallbackBarrier.h"
 #include "Language.h"
+#include "DesktopSession.h"
+#include "DisplaySnapshot.h"
 #include "LayoutFile.h"
 #include "LayoutMessages.h"
 #include "LayoutPreview.h"
@@ -394,4 +396,49 @@ void PaintLayoutPreview(HWND window, HDC dc) {
     RECT textRect = state->TextRect;
     DrawTextA(canvas, text.c_str(), static_cast<int>(text.size()), &textRect, TextFormat);
     BitBlt(dc, 0, 0, width, height, canvas, 0, 0, SRCCOPY);
+}
+
+void FollowSelection(TPreviewFollower& follower, const std::string& file, const RECT& beside, HWND owner) {
+    if (file.empty()) {
+        CloseLayoutPreview(follower.Window);
+        follower.Window = nullptr;
+        follower.File.clear();
+        return;
+    }
+    if (file == follower.File && follower.Window != nullptr && IsWindow(follower.Window)) {
+        return;
+    }
+    if (!follower.DesktopRead) {
+        follower.DesktopRead = true;
+        follower.DesktopValid = CaptureDesktop(follower.Desktop, false).Status == TDesktopStatus::Ready;
+    }
+    TPreviewContent content = PreviewContentOfFile(file, TakeDisplaySnapshot());
+    content.HasDesktop = follower.DesktopValid;
+    if (follower.DesktopValid) {
+        content.Desktop = follower.Desktop;
+    }
+    const POINT anchor = {beside.left, beside.top};
+    if (follower.Window == nullptr || !IsWindow(follower.Window)) {
+        follower.Window = OpenLayoutPreview(content, anchor, TPreviewMode::Popup, owner);
+    } else {
+        UpdateLayoutPreview(follower.Window, content, anchor);
+    }
+    follower.File = file;
+    if (follower.Window == nullptr) {
+        return;
+    }
+    // Named for its file, for screen readers and for whoever looks at the window list.
+    SetWindowTextA(follower.Window, file.c_str());
+    RECT own = {};
+    GetWindowRect(follower.Window, &own);
+    int x = beside.left - (own.right - own.left);
+    if (x < GetSystemMetrics(SM_XVIRTUALSCREEN)) {
+        x = beside.right;
+    }
+    SetWindowPos(follower.Window, nullptr, x, beside.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void StopFollowing(TPreviewFollower& follower) {
+    CloseLayoutPreview(follower.Window);
+    follower = TPreviewFollower();
 }

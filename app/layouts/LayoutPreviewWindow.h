@@ -62,3 +62,20 @@ bool RunLayoutPreview(const TPreviewContent& content);
 
 // Draws the window's client area into `dc` (what WM_PAINT shows).
 void PaintLayoutPreview(HWND window, HDC dc);
+
+// A popup picture that follows a selection (the highlighted item of a menu, the selected file of a
+// file dialog). The desktop is read once, at its first picture, for the whole time it follows: each
+// icon costs a message round trip to the shell.
+struct TPreviewFollower {
+    HWND Window = nullptr;
+    std::string File; // the file shown; empty while nothing is
+    bool DesktopRead = false;
+    bool DesktopValid = false;
+    TDesktopCapture Desktop;
+};
+// Shows the picture of `file` beside `beside` (a screen rectangle: to its left where there is room,
+// else to its right, level with its top), owned by `owner`; an empty `file` removes the picture.
+// The window is named for the file.
+void FollowSelection(TPreviewFollower& follower, const std::string& file, const RECT& beside, HWND owner);
+// Removes the picture and forgets the desktop read for it.
+void StopFollowing(TPreviewFollower& follower);
