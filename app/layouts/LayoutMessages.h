@@ -1,6 +1,7 @@
 #pragma once
 // The messages and questions of saving and restoring layouts.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -16,6 +17,10 @@ void ShowUndoFailed(const std::string& path);
 
 // Why a layout file could not be read: a corrupt file (codes 1 to 3) or an I/O error (code 4).
 void ShowLayoutReadError(int32_t code, const std::string& path);
+
+// After a restore: `count` icons stayed where they were, because their stored positions lie on no
+// monitor of the current display configuration.
+void ShowIconsLeftInPlace(size_t count);
 
 // A save could not write its file.
 void ShowWriteError(const std::string& path);
