@@ -2,10 +2,14 @@
 
 #include <windows.h>
 
+#include "DisplaySnapshot.h"
 #include "FileSystem.h"
 #include "WinHandles.h"
 
 namespace {
+
+// The bytes at the start of a primary layout in which its display record is looked for.
+constexpr size_t PlainLayoutStartBytes = 64 * 1024;
 
 // Waits until the local time has reached `stamp`, polling the clock; gives up after about two
 // seconds, which is more than the one second it waits for when the clock runs normally.
@@ -18,6 +22,33 @@ void WaitForTimeStamp(const std::string& stamp) {
 } // namespace
 
 std::string ResolutionKey() {
+    return CurrentDisplayKey();
+}
+
+std::string PrimaryLayoutToRestore(const std::string& dataFolder, const std::string& key) {
+    const std::string own = PrimaryLayoutPath(dataFolder, key);
+    const size_t digest = key.find('_');
+    if (digest == std::string::npos || PathExists(own)) {
+        return own;
+    }
+    const std::string plain = PrimaryLayoutPath(dataFolder, key.substr(0, digest));
+    // The record stands right after the header lines; the start of the file holds it.
+    std::string start(PlainLayoutStartBytes, '\0');
+    DWORD read = 0;
+    {
+        TUniqueFile file(CreateFileA(plain.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file || !ReadFile(file.get(), &start[0], static_cast<DWORD>(start.size()), &read, nullptr) ||
+            read == 0) {
+            return own;
+        }
+    }
+    start.resize(read);
+    const TDisplayConfig current = TakeDisplaySnapshot();
+    return DisplayConfigKey(current) == key && PlainLayoutServes(start, current) ? plain : own;
+}
+
+std::string ScreenResolutionKey() {
     return ResolutionKeyOf(GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN),
                            GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
 }

@@ -1,5 +1,6 @@
 #pragma once
-// The layout storage on the file system: the current resolution key and time stamp, the listing
+// The layout storage on the file system: the current configuration's key and time stamp, the
+// primary layout a restore takes, the listing
 // of a resolution's backup archive, and new backup names that never replace an existing backup.
 // Every procedure takes the data folder (ending with "\") as an argument, so that the main program
 // and the shell extension share them.
@@ -9,9 +10,22 @@
 
 #include "BackupRules.h"
 
-// The key of the current screen resolution from the virtual screen size (the primary screen size
-// when the system reports a virtual width or height of 0), for example 1280x1024.
+// The storage key of the current display configuration (DisplayConfigKey of TakeDisplaySnapshot):
+// with one monitor at 96 DPI the plain resolution key, for example 1280x1024; with any other
+// configuration that key, "_" and the configuration's digest, for example 2304x1024_0c5e19a7. The
+// main program, its tray menu and the shell extension name primary layouts and archives by it.
 std::string ResolutionKey();
+
+// The plain resolution key: the virtual screen size (the primary screen size when the system
+// reports a virtual width or height of 0), for example 1280x1024, whatever the monitors.
+std::string ScreenResolutionKey();
+
+// The primary layout that a restore for the current configuration's key `key` takes: the key's own
+// when it exists; otherwise, for the key of a configuration of its own, the primary layout of its
+// plain resolution key when that one was saved with the same arrangement (PlainLayoutServes, on a
+// fresh snapshot that still has the key `key`); otherwise the key's own path all the same (a file
+// that does not exist).
+std::string PrimaryLayoutToRestore(const std::string& dataFolder, const std::string& key);
 
 // The local time as a 14-digit time stamp, for example 20081124093015.
 std::string TimeStamp();

@@ -184,7 +184,7 @@ TUniqueMenu BuildSubmenu(const TMenuContext& context, UINT idCmdFirst, size_t ba
     if (!submenu) {
         return submenu;
     }
-    const bool primaryMissing = !PathExists(PrimaryLayoutPath(context.DataFolder, ResolutionKey()));
+    const bool primaryMissing = !PathExists(PrimaryLayoutToRestore(context.DataFolder, ResolutionKey()));
     UINT position = 0;
     for (const TMenuRow& row : MenuRows) {
         BOOL inserted = FALSE;

@@ -99,6 +99,17 @@ TDesktopStatus ReadDesktop(TDesktopSession& session, TDesktopCapture& capture, b
     return AfterMessages(session);
 }
 
+TDesktopStatus ReadDesktopGrid(TDesktopSession& session, TDesktopGrid& grid) {
+    grid = TDesktopGrid{};
+    if (session.Status != TDesktopStatus::Ready) {
+        return session.Status;
+    }
+    const uint32_t spacing = DesktopItemSpacing(session.Shell);
+    grid.CellWidth = static_cast<int32_t>(LOWORD(spacing));
+    grid.CellHeight = static_cast<int32_t>(HIWORD(spacing));
+    return AfterMessages(session);
+}
+
 TDesktopStatus RestoreAutoArrange(TDesktopSession& session) {
     if (session.AutoArrangeSwitchedOff) {
         session.AutoArrangeSwitchedOff = false;

@@ -58,6 +58,10 @@ void CloseDesktopSession(TDesktopSession& session);
 // the session closes), so that no icon moves while the icons are read.
 TDesktopStatus ReadDesktop(TDesktopSession& session, TDesktopCapture& capture, bool autoArrangeOff = false);
 
+// The desktop's icon grid from the list view's item spacing (offset 0,0: the first cell at the work
+// area's top-left corner). An unanswered spacing gives cells of size 0, which place nothing.
+TDesktopStatus ReadDesktopGrid(TDesktopSession& session, TDesktopGrid& grid);
+
 // Switches auto-arrange on again right away where ReadDesktop switched it off.
 TDesktopStatus RestoreAutoArrange(TDesktopSession& session);
 

@@ -169,6 +169,12 @@ uint32_t DesktopExtendedStyle(TShellAccess& shell) {
     return static_cast<uint32_t>(style);
 }
 
+uint32_t DesktopItemSpacing(TShellAccess& shell) {
+    LRESULT spacing = 0;
+    SendToShell(shell, shell.Location.ListView, LVM_GETITEMSPACING, FALSE, 0, spacing);
+    return static_cast<uint32_t>(spacing);
+}
+
 uint32_t DesktopWindowStyle(const TShellAccess& shell) {
     return static_cast<uint32_t>(GetWindowLongA(shell.Location.ListView, GWL_STYLE));
 }

@@ -62,6 +62,9 @@ bool SetIconPosition(TShellAccess& shell, int32_t index, int32_t x, int32_t y);
 bool SetDesktopRedraw(TShellAccess& shell, bool on);
 // LVM_GETEXTENDEDLISTVIEWSTYLE of the desktop list view (LVS_EX_SNAPTOGRID: align to grid).
 uint32_t DesktopExtendedStyle(TShellAccess& shell);
+// LVM_GETITEMSPACING of the desktop list view's icons: the distance between neighbouring icon
+// positions, horizontal in the low word, vertical in the high word; 0 when it was not answered.
+uint32_t DesktopItemSpacing(TShellAccess& shell);
 // GWL_STYLE of the desktop list view (LVS_AUTOARRANGE: auto arrange).
 uint32_t DesktopWindowStyle(const TShellAccess& shell);
 // Sends a shell view command to the Progman window as WM_COMMAND and yields the processor.

@@ -19,7 +19,7 @@ constexpr int32_t DeleteAllBackupsText = 3008;
 } // namespace
 
 bool PrimaryExists(const std::string& resolutionKey) {
-    return PathExists(PrimaryLayoutPath(DataFolder, resolutionKey));
+    return PathExists(PrimaryLayoutToRestore(DataFolder, resolutionKey));
 }
 
 bool CreateBackup(const std::string& resolutionKey, int letterIndex, const std::string& stamp) {

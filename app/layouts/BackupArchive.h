@@ -9,7 +9,8 @@
 
 #include "BackupStore.h"
 
-// A primary layout exists for the resolution key.
+// A restore of the primary layout for the current configuration's key has a file to restore: the
+// key's own primary layout, or the plain resolution key's that serves it (PrimaryLayoutToRestore).
 bool PrimaryExists(const std::string& resolutionKey);
 
 // Copies the primary layout of the key into its archive, named by `stamp` and the letter of

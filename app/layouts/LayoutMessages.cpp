@@ -45,6 +45,21 @@ void ShowLayoutReadError(int32_t code, const std::string& path) {
     AppMessageBox(OwnerWindow, LayoutReadErrorText(code, path), ErrorCaption(), MB_ICONHAND, false);
 }
 
+void ShowIconsLeftInPlace(size_t count) {
+    const std::string text =
+        count == 1 ? LangPick("1 Icon blieb an seinem Platz, weil seine gespeicherte Position auf keinem "
+                              "Monitor der aktuellen Bildschirmkonfiguration liegt.",
+                              "1 icon was left in place because its stored position lies on no monitor of "
+                              "the current display configuration.")
+                   : FormatFirst(LangPick("%s Icons blieben an ihrem Platz, weil ihre gespeicherten "
+                                          "Positionen auf keinem Monitor der aktuellen "
+                                          "Bildschirmkonfiguration liegen.",
+                                          "%s icons were left in place because their stored positions lie "
+                                          "on no monitor of the current display configuration."),
+                                 std::to_string(count));
+    AppMessageBox(OwnerWindow, text, TitleCaption(4001), MB_ICONINFORMATION, false);
+}
+
 void ShowWriteError(const std::string& path) {
     AppMessageBox(OwnerWindow, LangPick("E/A-Fehler beim Sichern in:\r\r", "I/O error saving to:\r\r") + path,
                   ErrorCaption(), MB_ICONHAND, false);

@@ -1,6 +1,7 @@
 #pragma once
 // The messages and questions of saving and restoring layouts.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -18,6 +19,10 @@ void ShowUndoFailed(const std::string& path);
 // text, and the message box that shows it.
 std::string LayoutReadErrorText(int32_t code, const std::string& path);
 void ShowLayoutReadError(int32_t code, const std::string& path);
+
+// After a restore: `count` icons stayed where they were, because their stored positions lie on no
+// monitor of the current display configuration.
+void ShowIconsLeftInPlace(size_t count);
 
 // A save could not write its file.
 void ShowWriteError(const std::string& path);

@@ -8,6 +8,7 @@
 #include "BackupArchive.h"
 #include "DataFolder.h"
 #include "DesktopSession.h"
+#include "DisplaySnapshot.h"
 #include "ExitCodes.h"
 #include "Language.h"
 #include "LayoutFile.h"
@@ -36,6 +37,8 @@ bool ChangesIconSize() {
 struct TRestoreOutcome {
     TDesktopReport Desktop;
     int32_t ReadCode = LayoutReadComplete; // of the layout file, when the desktop was ready
+    size_t LeftInPlace = 0;                // listed icons whose stored position lies on no monitor
+    bool Changed = false;                  // some icon was not where the restore put it
     bool Restored() const {
         return Desktop.Status == TDesktopStatus::Ready && ReadCode == LayoutReadComplete;
     }
@@ -43,9 +46,12 @@ struct TRestoreOutcome {
 
 // Moves the icons of `capture` (read in `session`) to the positions of `layout`: align-to-grid and
 // auto-arrange off first (they would move the icons away again), the icon size, the Worker window
-// sized to the view, the moves in one batch, and align-to-grid on again when the layout carried it.
+// sized to the view, the moves in one batch, with `placeNewIcons` the icons the layout does not
+// list out from under the restored ones in a second batch, and align-to-grid on again when the
+// layout carried it. Icons whose stored position lies on no monitor of the current configuration
+// stay where they are (counted in `outcome`).
 TDesktopStatus ApplyLayout(TDesktopSession& session, const TDesktopCapture& capture,
-                           const TLayoutContent& layout) {
+                           const TLayoutContent& layout, bool placeNewIcons, TRestoreOutcome& outcome) {
     if (capture.Grid) {
         SendDesktopCommand(session, RunningWindows.AlignToGridCommand);
     }
@@ -64,10 +70,19 @@ TDesktopStatus ApplyLayout(TDesktopSession& session, const TDesktopCapture& capt
         SetWindowPos(GetParent(location.DefView), nullptr, view.left, view.top, view.right - view.left,
                      view.bottom - view.top, SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
     }
+    // The grid after the icon size has changed: the cells are those of the new size.
+    TDesktopGrid grid;
+    if (placeNewIcons) {
+        ReadDesktopGrid(session, grid);
+    }
     // After a change of the icon size, or with auto-arrange on at the reading, the view may have
     // moved icons since: every listed icon is placed.
-    MoveDesktopIcons(session,
-                     PlanRestoreMoves(capture, layout.Entries, ChangesIconSize() || capture.AutoArrange));
+    const TRestorePlan plan = PlanRestore(capture, layout.Entries, ChangesIconSize() || capture.AutoArrange,
+                                          TakeDisplaySnapshot(), placeNewIcons, grid);
+    outcome.LeftInPlace = plan.LeftInPlace;
+    outcome.Changed = plan.Changes;
+    MoveDesktopIcons(session, plan.Moves);
+    MoveDesktopIcons(session, plan.NewIconMoves);
     if (RunningWindows.IsXPOrLater && layout.Grid) {
         SendDesktopCommand(session, RunningWindows.AlignToGridCommand);
     }
@@ -76,13 +91,13 @@ TDesktopStatus ApplyLayout(TDesktopSession& session, const TDesktopCapture& capt
 
 // Reads the layout file and restores it in an open session whose desktop is in `capture`.
 TRestoreOutcome RestoreInSession(TDesktopSession& session, const TDesktopCapture& capture,
-                                 const std::string& path) {
+                                 const std::string& path, bool placeNewIcons) {
     TRestoreOutcome outcome;
     if (session.Status == TDesktopStatus::Ready) {
         const TLayoutContent layout = ReadLayoutFile(path);
         outcome.ReadCode = layout.Code;
         if (layout.Code == LayoutReadComplete) {
-            ApplyLayout(session, capture, layout);
+            ApplyLayout(session, capture, layout, placeNewIcons, outcome);
         }
     }
     outcome.Desktop = ReportOf(session);
@@ -90,14 +105,14 @@ TRestoreOutcome RestoreInSession(TDesktopSession& session, const TDesktopCapture
 }
 
 // The whole restore of a file in a session of its own.
-TRestoreOutcome RestoreFile(const std::string& path) {
+TRestoreOutcome RestoreFile(const std::string& path, bool placeNewIcons) {
     TDesktopSession session;
     TDesktopSessionGuard guard(session);
     TDesktopCapture capture;
     if (OpenDesktopSession(session) == TDesktopStatus::Ready) {
         ReadDesktop(session, capture);
     }
-    return RestoreInSession(session, capture, path);
+    return RestoreInSession(session, capture, path, placeNewIcons);
 }
 
 // Sets the exit code of a restore and shows what went wrong (the session must be closed).
@@ -123,9 +138,10 @@ void DeleteUndoBackup(const std::string& undoPath) {
     }
 }
 
-// After No to the keep question: puts the undo backup back; it is deleted only when that worked.
+// After No to the keep question: puts the undo backup back; it is deleted only when that worked. The
+// undo backup lists every icon, so no icon is placed as a new one.
 void UndoRestore(const std::string& undoPath, bool hadGrid) {
-    const TRestoreOutcome undone = RestoreFile(undoPath);
+    const TRestoreOutcome undone = RestoreFile(undoPath, false);
     if (undone.Restored() && hadGrid) {
         TDesktopSession session;
         TDesktopSessionGuard guard(session);
@@ -170,18 +186,18 @@ void OfferBackupAsPrimary(const std::string& key) {
 
 } // namespace
 
-bool RestoreLayout(const std::string& path) {
-    return ReportRestore(RestoreFile(path), path);
+bool RestoreLayout(const std::string& path, bool placeNewIcons) {
+    return ReportRestore(RestoreFile(path, placeNewIcons), path);
 }
 
-void RestoreAction(int kind, const std::string& name) {
+void RestoreAction(int kind, const std::string& name, bool placeNewIcons) {
     const std::string key = ResolutionKey();
     std::string path;
     std::string titleSuffix;
     switch (kind) {
     case RestoreKindPrimary:
     case RestoreKindAutomatic:
-        path = PrimaryLayoutPath(DataFolder, key);
+        path = PrimaryLayoutToRestore(DataFolder, key);
         titleSuffix = " - " + ApplyCaseMarks(LangPick("Hauptlayout", "Primary #layout"), CaseUpper);
         break;
     case RestoreKindFile:
@@ -223,7 +239,6 @@ void RestoreAction(int kind, const std::string& name) {
     std::string failedUndoPath;
     bool undoFailed = false;
     bool hadGrid = false;
-    bool wouldMove = false;
     TRestoreOutcome outcome;
     {
         TDesktopSession session;
@@ -242,14 +257,9 @@ void RestoreAction(int kind, const std::string& name) {
                 undoFailed = undo.Result != TSaveResult::Saved;
                 (undoFailed ? failedUndoPath : undoPath) = undo.Path;
             }
-            if (!undoFailed) {
-                const TLayoutContent layout = ReadLayoutFile(path);
-                wouldMove =
-                    layout.Code == LayoutReadComplete && CaptureDiffersFrom(capture, layout.Entries, false);
-            }
         }
         if (!undoFailed) {
-            outcome = RestoreInSession(session, capture, path);
+            outcome = RestoreInSession(session, capture, path, placeNewIcons);
         }
     }
     if (undoFailed) {
@@ -260,7 +270,7 @@ void RestoreAction(int kind, const std::string& name) {
             ExitCode = ExitLayoutFileError;
             return;
         }
-        outcome = RestoreFile(path);
+        outcome = RestoreFile(path, placeNewIcons);
     }
     if (!ReportRestore(outcome, path)) {
         // A shell that stopped answering may have taken some of the moves: the undo backup then
@@ -269,6 +279,10 @@ void RestoreAction(int kind, const std::string& name) {
             DeleteUndoBackup(undoPath);
         }
         return;
+    }
+
+    if (userRestore && outcome.LeftInPlace > 0 && MessagesShown()) {
+        ShowIconsLeftInPlace(outcome.LeftInPlace);
     }
 
     const bool undoSaved = !undoPath.empty();
@@ -280,7 +294,7 @@ void RestoreAction(int kind, const std::string& name) {
             return;
         }
     }
-    if (!wouldMove && undoSaved) {
+    if (!outcome.Changed && undoSaved) {
         // Nothing moved: the undo backup is not needed.
         DeleteUndoBackup(undoPath);
     }

@@ -8,6 +8,7 @@
 #include "BackupArchive.h"
 #include "DataFolder.h"
 #include "DesktopSession.h"
+#include "DisplaySnapshot.h"
 #include "ExitCodes.h"
 #include "Language.h"
 #include "LayoutFile.h"
@@ -49,6 +50,15 @@ void ShowSavedNotice(const std::string& key) {
     AppMessageBox(OwnerWindow, text, TitleCaption(4000), MB_ICONINFORMATION, false);
 }
 
+// The record of the display configuration that a layout of the configuration key `key` carries:
+// none for a plain configuration, whose files stay exactly as earlier versions wrote them, nor when
+// the configuration changed since the key was taken (the record would not match the file's key).
+std::string DisplayLineFor(const std::string& key) {
+    const TDisplayConfig display = TakeDisplaySnapshot();
+    return IsPlainResolutionConfig(display) || DisplayConfigKey(display) != key ? std::string()
+                                                                                : DisplayConfigLine(display);
+}
+
 // Whether a capture differs from the layout file at `path`; a file that cannot be read counts as
 // different.
 bool CaptureDiffersFromFile(const TDesktopCapture& capture, const std::string& path, bool exact) {
@@ -84,7 +94,8 @@ TSaveOutcome WriteCapture(int kind, const TDesktopCapture& capture, const std::s
     }
     bool written = false;
     try {
-        written = ReplaceFileContent(outcome.Path, LayoutTextOf(capture, key, TimeStamp()));
+        written =
+            ReplaceFileContent(outcome.Path, LayoutTextOf(capture, key, TimeStamp(), DisplayLineFor(key)));
     } catch (const std::bad_alloc&) {
         written = false;
     }
@@ -176,7 +187,7 @@ bool PrimaryDiffers() {
 
 bool RestoreWouldMove(const std::string& backupId) {
     const std::string key = ResolutionKey();
-    return RestoreWouldMoveFile(backupId.empty() ? PrimaryLayoutPath(DataFolder, key)
+    return RestoreWouldMoveFile(backupId.empty() ? PrimaryLayoutToRestore(DataFolder, key)
                                                  : BackupFilePath(DataFolder, key, backupId));
 }
 

@@ -36,8 +36,12 @@ bool RestoreWouldMove(const std::string& backupId);
 bool RestoreWouldMoveFile(const std::string& path);
 
 // Restores the layout of the kind. `name` is the backup's id for RestoreKindBackup, and for
-// RestoreKindFile the file (empty: the open dialog asks for one); the other kinds ignore it.
-void RestoreAction(int kind, const std::string& name);
+// RestoreKindFile the file (empty: the open dialog asks for one); the other kinds ignore it. The
+// primary layout is the one PrimaryLayoutToRestore names for the current configuration. Icons
+// whose stored position lies on no monitor of the current configuration stay where they are (a
+// restore the user started says how many, where messages are shown). With `placeNewIcons`, icons
+// the layout does not list that a restored icon now covers move to the nearest free grid cell.
+void RestoreAction(int kind, const std::string& name, bool placeNewIcons = true);
 
 // Asks, then deletes all backups of the current resolution.
 void DeleteAllBackupsAction();

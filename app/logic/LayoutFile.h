@@ -5,8 +5,12 @@
 //
 // A layout file is a sequence of 8-bit lines, written with CR LF ends:
 //   EF BB BF "Kavrilon 8.2"        identification (the reader checks only "Kavrilon")
-//   "# " resolution key            comment, for example # 1280x1024
+//   "# " resolution key            comment, for example # 1280x1024 (the key of the display
+//                                  configuration: BackupStore.h)
 //   "# " time stamp                comment, for example # 20081124093015
+//   "# Display " monitors          optional: the display configuration of the capture, written
+//                                  for every configuration but one monitor at 96 DPI
+//                                  (DisplayConfigLine in common/logic/DisplayConfig.h)
 //   "# Grid"                       optional: align-to-grid was on at capture time
 //   X " " Y " " caption            one line per desktop icon, in the list view's item order
 // X and Y are signed decimal virtual-screen coordinates; the caption is everything after the

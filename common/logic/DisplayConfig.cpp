@@ -371,6 +371,17 @@ bool DisplayConfigOfLayout(std::string_view layoutBytes, TDisplayConfig& config)
     return false;
 }
 
+bool PlainLayoutServes(std::string_view layoutBytes, const TDisplayConfig& current) {
+    TDisplayConfig recorded;
+    if (!DisplayConfigOfLayout(layoutBytes, recorded)) {
+        const TDisplayRect bounds = VirtualScreenOf(current);
+        TMonitor single;
+        single.Rect = {0, 0, static_cast<int32_t>(Width(bounds)), static_cast<int32_t>(Height(bounds))};
+        recorded.Monitors = {single};
+    }
+    return SameArrangement(recorded, current);
+}
+
 bool LiesOnSomeMonitor(const TDisplayConfig& config, TDisplayPoint position) {
     for (const TMonitor& monitor : config.Monitors) {
         const TDisplayRect& r = monitor.Rect;
@@ -401,7 +412,8 @@ int MonitorOfPosition(const TDisplayConfig& config, TDisplayPoint position) {
 
 TNewIconPlacement PlaceNewIcons(const TDisplayConfig& config, const TDesktopGrid& grid,
                                 const std::vector<TDisplayPoint>& restored,
-                                const std::vector<TDisplayPoint>& unlisted) {
+                                const std::vector<TDisplayPoint>& unlisted,
+                                const std::vector<TDisplayPoint>& fixed) {
     TNewIconPlacement placement;
     const bool usableGrid = grid.CellWidth >= MinimumCellSize && grid.CellHeight >= MinimumCellSize;
     // Without a usable grid the boxes are those of the smallest usable cell, only to tell overlaps.
@@ -415,6 +427,9 @@ TNewIconPlacement PlaceNewIcons(const TDisplayConfig& config, const TDesktopGrid
     }
     std::vector<bool> covered(unlisted.size());
     TOccupancy taken = restoredBoxes;
+    for (const TDisplayPoint& position : fixed) {
+        taken.Add(position);
+    }
     for (size_t i = 0; i < unlisted.size(); ++i) {
         covered[i] = restoredBoxes.Intersects(unlisted[i]);
         if (!covered[i]) {

@@ -101,6 +101,15 @@ bool ParseDisplayConfigLine(std::string_view line, TDisplayConfig& config);
 // the file records none (files of earlier versions).
 bool DisplayConfigOfLayout(std::string_view layoutBytes, TDisplayConfig& config);
 
+// Whether the primary layout of the plain resolution key serves `current`, a configuration of its
+// own (not plain) for whose key no primary layout exists. It serves only when it was saved with the
+// same arrangement (SameArrangement): the configuration it records (DisplayConfigOfLayout) is
+// compared. A layout without that record was saved on a plain configuration (plain configurations
+// write none, as earlier versions did not): one monitor at 0,0 of the size its key names, which is
+// the size of `current`'s virtual screen. So a multi-monitor configuration never falls back to such
+// a file, while one monitor of the same size at another DPI does.
+bool PlainLayoutServes(std::string_view layoutBytes, const TDisplayConfig& current);
+
 // Whether the position lies on some monitor of the configuration (inside its rectangle). A restore
 // never moves an icon to a position for which this is false.
 bool LiesOnSomeMonitor(const TDisplayConfig& config, TDisplayPoint position);
@@ -138,15 +147,17 @@ struct TNewIconPlacement {
 
 // Where the icons that a restored layout does not list go after the restore. `restored` are the
 // positions of the restored icons, `unlisted` the current positions of the icons the layout does
-// not list, in item order. An unlisted icon whose box intersects no restored icon's box stays. One
-// that does moves to the free cell of the grid on its monitor (MonitorOfPosition) nearest to its
-// position; the cells are scanned as the desktop fills them, down each column from the top-left,
-// and the first of equally near cells wins. A cell is free when its box intersects the box of no
-// restored icon, no icon that stays and no icon placed before. Nothing moves with a grid whose
+// not list, in item order, and `fixed` the positions of other icons that stay where they are (listed
+// icons that the restore leaves in place): they take their cells. An unlisted icon whose box intersects no
+// restored icon's box stays. One that does moves to the free cell of the grid on its monitor
+// (MonitorOfPosition) nearest to its position; the cells are scanned as the desktop fills them, down each
+// column from the top-left, and the first of equally near cells wins. A cell is free when its box intersects
+// the box of no restored icon, no icon that stays and no icon placed before. Nothing moves with a grid whose
 // cells are smaller than 8 x 8 (a grid that was not read): such icons are counted as unplaced.
 TNewIconPlacement PlaceNewIcons(const TDisplayConfig& config, const TDesktopGrid& grid,
                                 const std::vector<TDisplayPoint>& restored,
-                                const std::vector<TDisplayPoint>& unlisted);
+                                const std::vector<TDisplayPoint>& unlisted,
+                                const std::vector<TDisplayPoint>& fixed = {});
 
 // The identity of a monitor from its EDID (at least the 128-byte base block): the manufacturer's
 // three letters and the product code as four upper-case hexadecimal digits, "-", and the serial:

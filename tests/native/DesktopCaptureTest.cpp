@@ -68,4 +68,54 @@ TEST(DesktopCapture, MovesAreInViewCoordinatesOfANegativeOrigin) {
     EXPECT_FALSE(CaptureDiffersFrom(desktop, saved.Entries, true)) << "a saved desktop matches its file";
 }
 
+TMonitor Monitor(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+    TMonitor monitor;
+    monitor.Rect = monitor.WorkArea = {left, top, right, bottom};
+    return monitor;
+}
+
+TEST(DesktopCapture, RestoreLeavesIconsOfGoneMonitorsAndMovesCoveredNewIcons) {
+    // File positions. A returns to the top-left cell, where the new icon N1 now sits; B belongs to a
+    // monitor right of the primary one, C to one left of it; B stands in the cell below A; N2 is
+    // covered by nothing.
+    const auto layout = Entries({{0, 0, "A"}, {1500, 100, "B"}, {-500, 0, "C"}});
+    const struct {
+        const char* What;
+        TDisplayConfig Display;
+        bool PlaceNew;
+        size_t LeftInPlace;
+        std::vector<std::pair<int32_t, TDisplayPoint>> Moves; // icon index, file position
+    } cases[] = {
+        {"only the primary monitor", {{Monitor(0, 0, 1280, 1024)}}, true, 2, {{0, {0, 0}}, {3, {100, 0}}}},
+        {"monitor on the left",
+         {{Monitor(0, 0, 1280, 1024), Monitor(-1024, 0, 0, 768)}},
+         true,
+         1,
+         {{0, {0, 0}}, {2, {-500, 0}}, {3, {100, 0}}}},
+        {"new icons stay", {{Monitor(0, 0, 1280, 1024)}}, false, 2, {{0, {0, 0}}}},
+    };
+    for (const auto& c : cases) {
+        const TDisplayRect screen = VirtualScreenOf(c.Display);
+        const auto view = [&](int32_t x) { return x - screen.Left; };
+        const TDesktopCapture desktop = Capture({{0, "A", view(500), 500},
+                                                 {1, "B", view(0), 100},
+                                                 {2, "C", view(700), 500},
+                                                 {3, "N1", view(0), 0},
+                                                 {4, "N2", view(900), 900}},
+                                                screen.Left, screen.Top);
+        const TRestorePlan plan =
+            PlanRestore(desktop, layout, false, c.Display, c.PlaceNew, {100, 100, 0, 0});
+        EXPECT_EQ(plan.LeftInPlace, c.LeftInPlace) << c.What;
+        EXPECT_TRUE(plan.Changes) << c.What;
+        std::vector<TIconMove> moves = plan.Moves;
+        moves.insert(moves.end(), plan.NewIconMoves.begin(), plan.NewIconMoves.end());
+        ASSERT_EQ(moves.size(), c.Moves.size()) << c.What;
+        for (size_t i = 0; i < moves.size(); ++i) {
+            EXPECT_EQ(moves[i].Index, c.Moves[i].first) << c.What << " " << i;
+            EXPECT_EQ(moves[i].X, view(c.Moves[i].second.X)) << c.What << " " << i;
+            EXPECT_EQ(moves[i].Y, c.Moves[i].second.Y) << c.What << " " << i;
+        }
+    }
+}
+
 } // namespace

@@ -277,4 +277,35 @@ TEST(DisplayConfig, MonitorIdentitiesFromEdidAndDevicePaths) {
     }
 }
 
+TEST(DisplayConfig, PlainLayoutServesOnlyTheArrangementItWasSavedWith) {
+    const std::string header = "\xEF\xBB\xBFKavrilon 8.2\r\n# 2304x1024\r\n# 20260101120000\r\n";
+    const std::string entry = "17 2 Computer\r\n";
+    const TMonitor scaled = Monitor("DEL40F5-4A3B2C1D", 0, 0, 1280, 1024, 144);
+    const TMonitor wide = Monitor("DEL40F5-4A3B2C1D", 0, 0, 2304, 1024, 120);
+    const struct {
+        const char* What;
+        std::string Layout;
+        TDisplayConfig Current;
+        bool Serves;
+    } cases[] = {
+        {"no record: one monitor at 0,0, here scaled", header + entry, {{scaled}}, true},
+        {"no record, two monitors of that size", header + entry, {{Main, Side}}, false},
+        {"recorded the same arrangement",
+         header + DisplayConfigLine({{Side, Main}}) + entry,
+         {{Main, Side}},
+         true},
+        {"recorded another arrangement",
+         header + DisplayConfigLine({{Main, SideLeft}}) + entry,
+         {{Main, Side}},
+         false},
+        {"recorded one monitor, now two",
+         header + DisplayConfigLine({{wide}}) + entry,
+         {{Main, Side}},
+         false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(PlainLayoutServes(c.Layout, c.Current), c.Serves) << c.What;
+    }
+}
+
 } // namespace

@@ -36,20 +36,6 @@ TProbeSnapshot ProbeSnapshot() {
     return snapshot;
 }
 
-// Waits until this process sees the virtual screen `bounds` made of `count` monitors. Wine tells a
-// running program of an outside change by no message; its monitor functions answer anew within
-// about a quarter of a second.
-TDisplayConfig WaitForMonitors(size_t count, const TDisplayRect& bounds) {
-    const double deadline = NowSeconds() + 10;
-    TDisplayConfig config = TakeDisplaySnapshot();
-    while ((config.Monitors.size() != count || !(VirtualScreenOf(config) == bounds)) &&
-           NowSeconds() < deadline) {
-        Sleep(50);
-        config = TakeDisplaySnapshot();
-    }
-    return config;
-}
-
 void SwitchOffSecondMonitor() {
     std::string log;
     EXPECT_TRUE(RunMonitorHelper("kv_monitor_detach DUMMY1", log)) << log;
@@ -114,7 +100,8 @@ TEST_F(DisplaySnapshot, KeysFollowAMonitorAttachedMovedAndDetached) {
         const TDisplayRect& b = step.Bounds;
         const std::string resolution =
             std::to_string(b.Right - b.Left) + "x" + std::to_string(b.Bottom - b.Top);
-        EXPECT_EQ(ResolutionKey(), resolution) << step.Helper;
+        EXPECT_EQ(ScreenResolutionKey(), resolution) << step.Helper;
+        EXPECT_EQ(ResolutionKey(), key) << step.Helper;
         if (step.Monitors.size() == 1) {
             EXPECT_EQ(key, resolution) << step.Helper;
         } else {

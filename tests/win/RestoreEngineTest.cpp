@@ -429,16 +429,33 @@ TEST_F(RestoreEngine, OnAScaledDisplayTheKeyAndThePositionsArePhysicalPixels) {
                 seen.at("dpi").c_str(), seen.at("screen").c_str(), seen.at("virtual").c_str(),
                 DisplayResolutionKey().c_str());
 
+    // Another scaling at the same resolution is another configuration: its key extends the
+    // physical resolution key, and its layouts record the configuration.
+    const std::string configKey = ProbedDisplayKey();
+    ASSERT_EQ(configKey.rfind(DisplayResolutionKey() + "_", 0), 0u) << configKey;
+    // Until it has a layout of its own it restores the layout of the plain key, which was saved on
+    // one monitor of the same size.
     Start();
+    MakeDataFolders();
+    ASSERT_TRUE(WriteLayoutFile(PrimaryLayoutFile(),
+                                {{17, 2, "Computer"}, {17, 78, "Recycle Bin"}, {300, 40, "Notes.txt"}}));
+    Scramble();
+    ASSERT_EQ(RunKavrilon({"/r"}).ExitCode, 0u);
+    EXPECT_EQ(Describe(CurrentPlaces(host_)), Describe({{17, 2}, {17, 78}, {300, 40}}));
+
     ASSERT_EQ(RunKavrilon({"/s"}).ExitCode, 0u);
-    ASSERT_TRUE(IsFile(PrimaryLayoutFile()))
-        << "the layout is filed under the physical key " << DisplayResolutionKey() << ": "
-        << FolderEntries(KavrilonDataFolder() + "Layouts").size();
-    const std::vector<std::string> lines = ReadLines(PrimaryLayoutFile());
-    ASSERT_EQ(lines.size(), 6u);
-    EXPECT_EQ(lines[1], "# " + DisplayResolutionKey());
-    EXPECT_EQ(lines[3], "17 2 Computer");
-    EXPECT_EQ(lines[5], "300 40 Notes.txt");
+    const std::string primary = KavrilonDataFolder() + "Layouts\\Layout_" + configKey + ".kvl";
+    ASSERT_TRUE(IsFile(primary)) << "the layout is filed under the key " << configKey << ": "
+                                 << FolderEntries(KavrilonDataFolder() + "Layouts").size();
+    const std::vector<std::string> lines = ReadLines(primary);
+    ASSERT_EQ(lines.size(), 7u);
+    EXPECT_EQ(lines[1], "# " + configKey);
+    const std::string screen =
+        std::to_string(GetSystemMetrics(SM_CXSCREEN)) + " " + std::to_string(GetSystemMetrics(SM_CYSCREEN));
+    EXPECT_EQ(lines[3].rfind("# Display 0 0 " + screen + " ", 0), 0u) << lines[3];
+    EXPECT_NE(lines[3].find(" 144 P "), std::string::npos) << lines[3];
+    EXPECT_EQ(lines[4], "17 2 Computer");
+    EXPECT_EQ(lines[6], "300 40 Notes.txt");
     Scramble();
     ASSERT_EQ(RunKavrilon({"/r"}).ExitCode, 0u);
     EXPECT_EQ(Describe(CurrentPlaces(host_)), Describe({{17, 2}, {17, 78}, {300, 40}}));

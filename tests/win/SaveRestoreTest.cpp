@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -182,6 +183,39 @@ TEST_F(SaveRestore, RestorePutsListedIconsBackPairsDuplicatesInOrderAndLeavesOth
     ExpectSilentSuccess(RunKavrilon({"/r"}));
     const std::vector<TPlace> expected = {{20, 20}, {120, 20}, {400, 400}, {220, 20}, {320, 20}};
     EXPECT_EQ(Describe(CurrentPlaces(host_)), Describe(expected));
+}
+
+TEST_F(SaveRestore, NewIconsThatRestoredOnesCoverMoveToTheNearestFreeCells) {
+    // The first column holds three icons that the layout does not list, dropped where the listed
+    // ones are going back to; the listed ones wait in the sixth column; one more new icon covers
+    // nothing. Positions in cells of the list view's own spacing.
+    StartDesktop({});
+    const LRESULT spacing = SendMessageA(State().listView.handle, LVM_GETITEMSPACING, FALSE, 0);
+    const int w = LOWORD(spacing), h = HIWORD(spacing);
+    ASSERT_GE(w, 8);
+    ASSERT_GE(h, 8);
+    // Then the cell beside the first two is the nearest free one, and for the third the cell below
+    // the column is as near as the one beside and comes first down the column.
+    ASSERT_TRUE(w >= h && w < 2 * h) << w << " x " << h;
+    StartDesktop({{"New 1", 0, 0},
+                  {"New 2", 0, h},
+                  {"New 3", 0, 2 * h},
+                  {"A", 5 * w, 0},
+                  {"B", 5 * w, h},
+                  {"C", 5 * w, 2 * h},
+                  {"New 4", 3 * w, 0}});
+    MakeDataFolders();
+    ASSERT_TRUE(WriteLayoutFile(PrimaryLayoutFile(), {{0, 0, "A"}, {0, h, "B"}, {0, 2 * h, "C"}}));
+    ExpectSilentSuccess(RunKavrilon({"/r"}));
+    const std::vector<TPlace> places = CurrentPlaces(host_);
+    const std::vector<TPlace> expected = {{w, 0}, {w, h}, {0, 3 * h}, {0, 0}, {0, h}, {0, 2 * h}, {3 * w, 0}};
+    EXPECT_EQ(Describe(places), Describe(expected));
+    for (size_t i = 0; i < places.size(); ++i) {
+        for (size_t j = i + 1; j < places.size(); ++j) {
+            EXPECT_FALSE(std::abs(places[i].X - places[j].X) < w && std::abs(places[i].Y - places[j].Y) < h)
+                << i << " overlaps " << j;
+        }
+    }
 }
 
 struct TVersionCase {

@@ -20,7 +20,7 @@ namespace {
 
 void PrintSnapshot() {
     const TDisplayConfig config = TakeDisplaySnapshot();
-    std::printf("key=%s\nresolution=%s\n%s", DisplayConfigKey(config).c_str(), ResolutionKey().c_str(),
+    std::printf("key=%s\nresolution=%s\n%s", DisplayConfigKey(config).c_str(), ScreenResolutionKey().c_str(),
                 DisplayConfigLine(config).c_str());
     std::fflush(stdout);
 }

@@ -15,6 +15,11 @@ std::string DisplayResolutionKey() {
     return std::to_string(width) + "x" + std::to_string(height);
 }
 
+std::string ProbedDisplayKey() {
+    const TRunResult run = RunProcess(TestToolPath("kv_display_probe.exe"), {}, 30000, true);
+    return run.Started && !run.TimedOut ? ProbeValues(run.Output)["key"] : std::string();
+}
+
 std::string PrimaryLayoutFile() {
     return KavrilonDataFolder() + "Layouts\\Layout_" + DisplayResolutionKey() + ".kvl";
 }

@@ -12,6 +12,9 @@
 
 // The resolution key of this display, computed by the test itself.
 std::string DisplayResolutionKey();
+// The key of the display configuration as a fresh DPI-aware process (Kavrilon.exe) sees it, from
+// kv_display_probe; with one monitor at 96 DPI the same as DisplayResolutionKey().
+std::string ProbedDisplayKey();
 std::string PrimaryLayoutFile();
 std::string BackupFolder();
 // The file names in the backup folder of the current resolution, sorted.

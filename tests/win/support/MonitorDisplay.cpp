@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "DisplaySnapshot.h"
 #include "ProcessRunner.h"
 #include "TestEnvironment.h"
 #include "WinHandles.h"
@@ -46,4 +47,35 @@ bool RunMonitorHelper(const std::string& helperCall, std::string& log, DWORD tim
         return false;
     }
     return code == "0\n";
+}
+
+TDisplayConfig WaitForMonitors(size_t count, const TDisplayRect& bounds) {
+    const double deadline = NowSeconds() + 10;
+    TDisplayConfig config = TakeDisplaySnapshot();
+    while ((config.Monitors.size() != count || !(VirtualScreenOf(config) == bounds)) &&
+           NowSeconds() < deadline) {
+        Sleep(50);
+        config = TakeDisplaySnapshot();
+    }
+    return config;
+}
+
+bool DetachSecondMonitorByDisplaySettings() {
+    DISPLAY_DEVICEA device = {};
+    device.cb = sizeof device;
+    for (DWORD i = 0; EnumDisplayDevicesA(nullptr, i, &device, 0); ++i, device.cb = sizeof device) {
+        const DWORD state = device.StateFlags;
+        if ((state & DISPLAY_DEVICE_ATTACHED_TO_DESKTOP) == 0 ||
+            (state & DISPLAY_DEVICE_PRIMARY_DEVICE) != 0) {
+            continue;
+        }
+        // A size of 0 x 0 detaches the adapter; the change is applied by the call without a device.
+        DEVMODEA mode = {};
+        mode.dmSize = sizeof mode;
+        mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_POSITION;
+        return ChangeDisplaySettingsExA(device.DeviceName, &mode, nullptr, CDS_UPDATEREGISTRY | CDS_NORESET,
+                                        nullptr) == DISP_CHANGE_SUCCESSFUL &&
+               ChangeDisplaySettingsExA(nullptr, nullptr, nullptr, 0, nullptr) == DISP_CHANGE_SUCCESSFUL;
+    }
+    return false;
 }

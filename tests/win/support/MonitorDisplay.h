@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "DisplayConfig.h"
+
 // KV_MONITOR_DISPLAY (for example ":1"), empty when the tests run without that display.
 std::string MonitorDisplay();
 
@@ -15,3 +17,12 @@ std::string MonitorDisplay();
 // "kv_monitor_attach DUMMY1 1024x768 right-of", on the monitor display, and waits for its end.
 // True when it succeeded; `log` gets what it printed.
 bool RunMonitorHelper(const std::string& helperCall, std::string& log, DWORD timeoutMs = 20000);
+
+// Waits (at most 10 s) until this process sees the virtual screen `bounds` made of `count`
+// monitors, and returns the snapshot it saw last. Wine tells a running program of an outside change
+// by no message; its monitor functions answer anew within about a quarter of a second.
+TDisplayConfig WaitForMonitors(size_t count, const TDisplayRect& bounds);
+
+// Detaches the display adapter that is attached and not the primary one through
+// ChangeDisplaySettingsEx, as a program would; false when there is none or Windows refuses.
+bool DetachSecondMonitorByDisplaySettings();
