@@ -80,6 +80,12 @@ extern bool TrayIconAdded;
 extern UINT TaskbarCreatedMessage;
 // The icon as added, to add it again and to remove it.
 extern NOTIFYICONDATAA TrayIconRecord;
+// The key of the display configuration and the desktop's list view that the tray noted last (at its
+// start, at every display message and at every action): a change that brought the tray no message
+// (a monitor switched from outside, a restarted shell whose "TaskbarCreated" did not arrive) shows
+// as a difference at the next action. (ConfigWatch.cpp)
+extern std::string LastDisplayKey;
+extern HWND LastDesktopListView;
 // Whether the workstation's input desktop can be opened (not locked, no other desktop active).
 // Replaceable, so that tests can play a locked workstation.
 using TInputDesktopCheck = bool (*)();
@@ -91,6 +97,7 @@ extern TInputDesktopCheck InputDesktopAvailable;
 // - LayoutFileDialogs.cpp: the event sink of the save item dialog while it runs.
 // - TrayWindow.cpp: the menu resource, and the automatic restore and first-run question that wait
 //   for a running action to end.
+// - ConfigWatch.cpp: the start and the last item count of the wait for a restarted shell's icons.
 // - Splash.cpp: the closing flag and the two link areas of the splash or about window.
 // - OptionsDialog.cpp: the open dialog's language to go back to, the extension's state and whether
 //   traces were removed.

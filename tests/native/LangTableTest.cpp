@@ -7,11 +7,11 @@
 
 namespace {
 
-TEST(LangTable, HoldsThe35RowsInTheirOrderWithUniqueIds) {
-    const std::vector<int32_t> expected = {1000, 1017, 1001, 1005, 1004, 1018, 1002, 1008, 1019,
-                                           1020, 1007, 500,  501,  1003, 1009, 1010, 1011, 1012,
-                                           1016, 1013, 1015, 2,    1014, 1021, 4000, 4001, 3000,
-                                           3001, 3009, 3010, 3002, 3003, 3007, 3008, 3004};
+TEST(LangTable, HoldsThe37RowsInTheirOrderWithUniqueIds) {
+    const std::vector<int32_t> expected = {1000, 1017, 1001, 1022, 1005, 1004, 1018, 1002, 1008, 1019,
+                                           1020, 1007, 500,  501,  1003, 1009, 1010, 1011, 1012, 1016,
+                                           1013, 1015, 2,    1014, 1021, 1023, 4000, 4001, 3000, 3001,
+                                           3009, 3010, 3002, 3003, 3007, 3008, 3004};
     std::vector<int32_t> ids;
     std::set<int32_t> unique;
     for (const TLangItem& item : LangTable) {
