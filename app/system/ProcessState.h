@@ -97,7 +97,8 @@ extern TInputDesktopCheck InputDesktopAvailable;
 // - LayoutFileDialogs.cpp: the event sink of the save item dialog while it runs.
 // - TrayWindow.cpp: the menu resource, and the automatic restore and first-run question that wait
 //   for a running action to end.
-// - ConfigWatch.cpp: the start and the last item count of the wait for a restarted shell's icons.
+// - ConfigWatch.cpp: the start and the last item count of the wait for a restarted shell's icons,
+//   and the monitors' rectangles of the last look.
 // - Splash.cpp: the closing flag and the two link areas of the splash or about window.
 // - OptionsDialog.cpp: the open dialog's language to go back to, the extension's state and whether
 //   traces were removed.

@@ -14,6 +14,21 @@ HWND LastDesktopListView = nullptr;
 
 namespace {
 
+// The monitors' rectangles and primary flags as MonitorsMoved saw them last.
+std::string LastMonitorRects;
+
+BOOL CALLBACK AppendMonitorRect(HMONITOR monitor, HDC, LPRECT, LPARAM text) {
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoA(monitor, &info)) {
+        const RECT& r = info.rcMonitor;
+        *reinterpret_cast<std::string*>(text) += std::to_string(r.left) + "," + std::to_string(r.top) + "," +
+                                                 std::to_string(r.right) + "," + std::to_string(r.bottom) +
+                                                 ((info.dwFlags & MONITORINFOF_PRIMARY) != 0 ? "P;" : ";");
+    }
+    return TRUE;
+}
+
 // The running wait for a restarted shell's icons (one at a time: a second "TaskbarCreated" starts
 // it afresh).
 DWORD FillWaitStart = 0;
@@ -53,6 +68,14 @@ bool NoteDesktopListView() {
     const bool changed = LastDesktopListView != nullptr && listView != LastDesktopListView;
     LastDesktopListView = listView;
     return changed;
+}
+
+bool MonitorsMoved() {
+    std::string rects;
+    EnumDisplayMonitors(nullptr, nullptr, AppendMonitorRect, reinterpret_cast<LPARAM>(&rects));
+    const bool moved = !LastMonitorRects.empty() && rects != LastMonitorRects;
+    LastMonitorRects = rects;
+    return moved;
 }
 
 void StartShellFillWait() {

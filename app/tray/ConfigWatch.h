@@ -18,6 +18,13 @@ bool NoteDisplayConfig();
 // now changes nothing.
 bool NoteDesktopListView();
 
+// Whether the monitors' rectangles or the primary monitor differ from those of the last call (never
+// at the first call): a cheap look, made every DisplayPollMs, for changes that bring no message at
+// all (under Wine every change made by the X server alone), so that a monitor unplugged and plugged
+// back in between two actions is seen as two changes.
+inline constexpr UINT DisplayPollMs = 1000;
+bool MonitorsMoved();
+
 // The wait for a restarted shell's desktop to fill its icons: StartShellFillWait begins it, and
 // ShellFillWaitOver, called every ShellFillPollMs, tells when the icon count has stood still for
 // ShellFillSteadyMs (with at least one icon), or ShellFillLimitMs have passed.

@@ -34,6 +34,8 @@ constexpr UINT_PTR InputDesktopTimer = 1;
 constexpr UINT_PTR AutoRestoreDelayTimer = 2;
 // The polls of a restarted shell's desktop until its icons are there.
 constexpr UINT_PTR ShellFillTimer = 3;
+// The look at the monitors for changes that bring no message.
+constexpr UINT_PTR DisplayPollTimer = 4;
 constexpr UINT InputDesktopPollMs = 100;
 // The size of the first NOTIFYICONDATAA layout, which every Windows version takes.
 constexpr DWORD TrayIconRecordSize = 88;
@@ -269,6 +271,8 @@ LRESULT TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
         InitDefaults();
         NoteDisplayConfig();
         NoteDesktopListView();
+        MonitorsMoved();
+        SetTimer(window, DisplayPollTimer, DisplayPollMs, nullptr);
         if (ProgramOptions.RestoreAtStart == 1 && PrimaryExistsNow()) {
             RequestAutoRestore();
         }
@@ -309,6 +313,11 @@ LRESULT TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
         } else if (wParam == AutoRestoreDelayTimer) {
             KillTimer(window, AutoRestoreDelayTimer);
             RunAutomaticRestore();
+        } else if (wParam == DisplayPollTimer) {
+            if (MonitorsMoved() && NoteDisplayConfig() && ProgramOptions.RestoreAtChange == 1 &&
+                PrimaryExistsNow()) {
+                RequestAutoRestore();
+            }
         } else if (wParam == ShellFillTimer && ShellFillWaitOver()) {
             KillTimer(window, ShellFillTimer);
             ShellFilled();
