@@ -14,6 +14,7 @@ win64 | win32) prefixes=("$1"); shift ;;
 both) shift ;;
 esac
 counts=("$@")
+user_counts=("$@")
 [ ${#counts[@]} -eq 0 ] && counts=(100 1000 5000)
 
 "$root/scripts/install-deps.sh"
@@ -21,7 +22,7 @@ source "$root/scripts/wine-env.sh"
 trap kv_stop_all EXIT
 
 cmake --preset windows >/dev/null
-cmake --build --preset windows --target kv_item_access_bench kv_save_restore_bench kv_end_to_end_bench
+cmake --build --preset windows --target kv_item_access_bench kv_save_restore_bench kv_end_to_end_bench kv_tray_bench
 
 kv_start_display
 bench_root="$root/build/windows/wine-bench"
@@ -34,5 +35,9 @@ for prefix in "${prefixes[@]}"; do
         WINEPREFIX="$bench_root/$prefix" KV_WINE_PREFIX="$prefix" \
             wine "$root/build/windows/tests/$bench" "${counts[@]}"
     done
+    # The tray's automatic restores: 1000 icons unless counts are given.
+    echo
+    WINEPREFIX="$bench_root/$prefix" KV_WINE_PREFIX="$prefix" \
+        wine "$root/build/windows/tests/kv_tray_bench.exe" "${user_counts[@]}"
     echo
 done

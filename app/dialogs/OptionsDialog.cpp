@@ -44,6 +44,7 @@ const TCheckOption CheckOptions[] = {
     {IdcRestoreAtStart, &TOptions::RestoreAtStart},
     {IdcRestoreAtResume, &TOptions::RestoreAtResume},
     {IdcRestoreAtChange, &TOptions::RestoreAtChange},
+    {IdcRestoreAtShellRestart, &TOptions::RestoreAtShellRestart},
     {IdcQueryRestore, &TOptions::QueryRestore},
     {IdcQueryRestoreFile, &TOptions::QueryRestoreFile},
     {IdcQuerySave, &TOptions::QuerySave},
@@ -52,13 +53,16 @@ const TCheckOption CheckOptions[] = {
     {IdcNoSplash, &TOptions::NoSplash},
     {IdcTransparency, &TOptions::Transparency},
     {IdcSaveNotification, &TOptions::SaveNotification},
+    {IdcPlaceNewIcons, &TOptions::PlaceNewIcons},
 };
 
 // The options that OK takes over also for the O verb.
-const int AlwaysTakenOver[] = {IdcQueryRestore, IdcQueryRestoreFile, IdcQuerySave,    IdcSaveNotification,
-                               IdcDirectUndo,   IdcAutoSave,         IdcTransparency, IdcNoSplash};
+const int AlwaysTakenOver[] = {IdcQueryRestore,     IdcQueryRestoreFile, IdcQuerySave,
+                               IdcSaveNotification, IdcDirectUndo,       IdcAutoSave,
+                               IdcTransparency,     IdcNoSplash,         IdcPlaceNewIcons};
 // Those that only the tray's dialog takes over (the autostart box is handled apart).
-const int TrayOnlyTakenOver[] = {IdcRestoreAtStart, IdcRestoreAtChange, IdcRestoreAtResume};
+const int TrayOnlyTakenOver[] = {IdcRestoreAtStart, IdcRestoreAtChange, IdcRestoreAtResume,
+                                 IdcRestoreAtShellRestart};
 
 // Icon-size items by the option's value.
 const char* const IconSizeTexts[4][2] = {
@@ -261,7 +265,7 @@ std::vector<uint8_t> TemplateWithTahoma(const uint8_t* resource, size_t size, si
 }
 
 void SetDialogTexts(HWND dialog) {
-    for (int id = IdcRestoreAtStart; id <= IdcTransparency; ++id) {
+    for (int id = IdcRestoreAtStart; id <= IdcPlaceNewIcons; ++id) {
         if (id != IdcShellExt) {
             SetControlText(dialog, id, ApplyCaseMarks(LangText(id), CaseAuto));
         }

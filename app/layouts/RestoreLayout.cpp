@@ -190,7 +190,8 @@ bool RestoreLayout(const std::string& path, bool placeNewIcons) {
     return ReportRestore(RestoreFile(path, placeNewIcons), path);
 }
 
-void RestoreAction(int kind, const std::string& name, bool placeNewIcons) {
+void RestoreAction(int kind, const std::string& name) {
+    const bool placeNewIcons = ProgramOptions.PlaceNewIcons != 0;
     const std::string key = ResolutionKey();
     std::string path;
     std::string titleSuffix;

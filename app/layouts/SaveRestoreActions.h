@@ -39,9 +39,9 @@ bool RestoreWouldMoveFile(const std::string& path);
 // RestoreKindFile the file (empty: the open dialog asks for one); the other kinds ignore it. The
 // primary layout is the one PrimaryLayoutToRestore names for the current configuration. Icons
 // whose stored position lies on no monitor of the current configuration stay where they are (a
-// restore the user started says how many, where messages are shown). With `placeNewIcons`, icons
-// the layout does not list that a restored icon now covers move to the nearest free grid cell.
-void RestoreAction(int kind, const std::string& name, bool placeNewIcons = true);
+// restore the user started says how many, where messages are shown). With the option PlaceNewIcons,
+// icons the layout does not list that a restored icon now covers move to the nearest free grid cell.
+void RestoreAction(int kind, const std::string& name);
 
 // Asks, then deletes all backups of the current resolution.
 void DeleteAllBackupsAction();

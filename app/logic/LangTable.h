@@ -19,7 +19,7 @@ struct TLangItem {
     TLangArray Texts;
 };
 
-inline constexpr int LangTableSize = 43;
+inline constexpr int LangTableSize = 45;
 // Searched from the first row; ids are unique.
 // German texts: \374 is u-umlaut, \344 a-umlaut, \366 o-umlaut, \337 sharp s (Windows-1252).
 // English texts carry "#" marks before letters that are capitalised in title case.
@@ -27,6 +27,7 @@ inline constexpr TLangItem LangTable[LangTableSize] = {
     {1000, {"&Programmstart", "St&art"}},
     {1017, {"R\374c&kkehr aus Standby", "Resume from #standb&y"}},
     {1001, {"&Aufl\366sungswechsel", "Resolution #c&hange"}},
+    {1022, {"E&xplorer-Neustart", "E&xplorer #restart"}},
     {1005, {"&Sichern", "&Saving"}},
     {1004, {"&Restaurieren", "&Restoring"}},
     {1018, {"Restaurieren aus &Datei", "Restoring from &#file"}},
@@ -48,6 +49,7 @@ inline constexpr TLangItem LangTable[LangTableSize] = {
     {2, {"Abbrechen", "Cancel"}},
     {1014, {"R\374ckg\344ngig &nach Restaurieren", "&Undo after #restore"}},
     {1021, {"Transparente Abfra&gen", "Transparent #&confirmations"}},
+    {1023, {"Neue Icons ein&ordnen", "Place #new &#icons"}},
     {4000, {"Layout &sichern", "&Save #layout"}},
     {4001, {"Layout &restaurieren", "&Restore #layout"}},
     {3000, {"Hauptlayout &sichern", "&Save Primary #layout"}},

@@ -27,5 +27,7 @@
 #define IdcAutoSave 1019
 #define IdcNoSplash 1020
 #define IdcTransparency 1021
+#define IdcRestoreAtShellRestart 1022
+#define IdcPlaceNewIcons 1023
 #define IdcLanguage 2013
 #define IdcIconSize 2014

@@ -7,6 +7,7 @@
 #include "CallbackBarrier.h"
 #include "CommandActions.h"
 #include "CommandTable.h"
+#include "ConfigWatch.h"
 #include "DataFolder.h"
 #include "KavrilonNames.h"
 #include "Language.h"
@@ -32,11 +33,18 @@ namespace {
 constexpr UINT_PTR InputDesktopTimer = 1;
 // The pause between the return of the input desktop and the automatic restore.
 constexpr UINT_PTR AutoRestoreDelayTimer = 2;
+// The polls of a restarted shell's desktop until its icons are there.
+constexpr UINT_PTR ShellFillTimer = 3;
+// The look at the monitors for changes that bring no message.
+constexpr UINT_PTR DisplayPollTimer = 4;
 constexpr UINT InputDesktopPollMs = 100;
 // The size of the first NOTIFYICONDATAA layout, which every Windows version takes.
 constexpr DWORD TrayIconRecordSize = 88;
 constexpr UINT TrayIconId = 1;
 constexpr int ArchiveItemPosition = 6;
+// Sent to top-level windows of DPI-aware programs when the scaling of their monitor changes
+// (Windows 8.1 and later); older headers lack it.
+constexpr UINT DpiChangedMessage = 0x02E0;
 
 // The menu resource "KvrMenu"; TrayMenu is its submenu 0.
 HMENU ResourceMenu = nullptr;
@@ -94,6 +102,39 @@ void RunAutomaticRestore() {
     RunPendingWork();
 }
 
+// Restores the primary layout of the configuration now when the display configuration or the
+// desktop changed since the tray last looked without a message telling it, as the options say.
+void CatchUnnoticedChanges() {
+    const bool displayChanged = NoteDisplayConfig();
+    const bool shellRestarted = NoteDesktopListView();
+    if (((displayChanged && ProgramOptions.RestoreAtChange == 1) ||
+         (shellRestarted && ProgramOptions.RestoreAtShellRestart == 1)) &&
+        PrimaryExistsNow()) {
+        RequestAutoRestore();
+    }
+}
+
+// A change of the display configuration: a new arrangement, a monitor more or less, new scaling.
+void DisplayChanged() {
+    NoteDisplayConfig();
+    if (ProgramOptions.RestoreAtChange == 1 && PrimaryExistsNow()) {
+        RequestAutoRestore();
+    }
+}
+
+// "TaskbarCreated": the shell (re)started. The icon comes back at once; the layout once the new
+// desktop holds its icons.
+void ShellRestarted() {
+    AddTrayIcon();
+    if (ProgramOptions.RestoreAtShellRestart != 1) {
+        return;
+    }
+    StartShellFillWait();
+    if (SetTimer(TrayWindow, ShellFillTimer, ShellFillPollMs, nullptr) == 0) {
+        ShellFilled();
+    }
+}
+
 std::string MenuText(int32_t id) {
     return ApplyCaseMarks(LangText(id), CaseAuto);
 }
@@ -128,6 +169,7 @@ void OpenTrayMenu() {
         return;
     }
     PrepareTrayMenu();
+    CatchUnnoticedChanges();
     POINT cursor = {};
     GetCursorPos(&cursor);
     SetForegroundWindow(TrayWindow);
@@ -148,6 +190,9 @@ void RunTrayCommand(UINT id) {
     const bool actionCommand = record->Command != TCommand::About && record->Command != TCommand::Exit;
     if (actionCommand && ActionRunning()) {
         return;
+    }
+    if (actionCommand) {
+        CatchUnnoticedChanges();
     }
     switch (record->Command) {
     case TCommand::SavePrimary:
@@ -220,7 +265,7 @@ void InputDesktopTimerTick() {
 
 LRESULT TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (TaskbarCreatedMessage != 0 && message == TaskbarCreatedMessage) {
-        AddTrayIcon();
+        ShellRestarted();
         return 0;
     }
     switch (message) {
@@ -228,6 +273,10 @@ LRESULT TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
         TrayWindow = window;
         TaskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
         InitDefaults();
+        NoteDisplayConfig();
+        NoteDesktopListView();
+        MonitorsMoved();
+        SetTimer(window, DisplayPollTimer, DisplayPollMs, nullptr);
         if (ProgramOptions.RestoreAtStart == 1 && PrimaryExistsNow()) {
             RequestAutoRestore();
         }
@@ -242,14 +291,19 @@ LRESULT TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
         SaveAtLogoff();
         return 1;
     case WM_SETTINGCHANGE:
-        if (wParam == SPI_SETWORKAREA && PrimaryExistsNow()) {
+        if (wParam == SPI_SETWORKAREA) {
+            NoteDisplayConfig();
+            if (PrimaryExistsNow()) {
+                RequestAutoRestore();
+            }
+        } else if (NoteDisplayConfig() && ProgramOptions.RestoreAtChange == 1 && PrimaryExistsNow()) {
+            // A change of scaling comes as a setting change of its own.
             RequestAutoRestore();
         }
         return 0;
     case WM_DISPLAYCHANGE:
-        if (ProgramOptions.RestoreAtChange == 1 && PrimaryExistsNow()) {
-            RequestAutoRestore();
-        }
+    case DpiChangedMessage:
+        DisplayChanged();
         return 0;
     case WM_POWERBROADCAST:
         if (wParam == PBT_APMRESUMESUSPEND && ProgramOptions.RestoreAtResume == 1 && PrimaryExistsNow()) {
@@ -263,6 +317,14 @@ LRESULT TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
         } else if (wParam == AutoRestoreDelayTimer) {
             KillTimer(window, AutoRestoreDelayTimer);
             RunAutomaticRestore();
+        } else if (wParam == DisplayPollTimer) {
+            if (MonitorsMoved() && NoteDisplayConfig() && ProgramOptions.RestoreAtChange == 1 &&
+                PrimaryExistsNow()) {
+                RequestAutoRestore();
+            }
+        } else if (wParam == ShellFillTimer && ShellFillWaitOver()) {
+            KillTimer(window, ShellFillTimer);
+            ShellFilled();
         }
         return 0;
     case WM_INITMENUPOPUP:
@@ -328,6 +390,14 @@ void RegisterTrayWindowClass() {
 void AddTrayIcon() {
     if (Shell_NotifyIconA(NIM_ADD, &TrayIconRecord)) {
         TrayIconAdded = true;
+    }
+}
+
+void ShellFilled() {
+    // This desktop is the one the next action compares with.
+    NoteDesktopListView();
+    if (ProgramOptions.RestoreAtShellRestart == 1 && PrimaryExistsNow()) {
+        RequestAutoRestore();
     }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The hidden tray window of a tray instance: the icon in the notification area with its menu, the
-// automatic restores after start, resolution and work-area changes and resume, the save at logoff
-// and the first-run question.
+// automatic restores after start, changes of the display configuration and the work area, resume
+// and a restart of the shell, the save at logoff and the first-run question.
 
 // Its state between messages (menus, icon, the input-desktop check) is listed in ProcessState.h.
 
@@ -26,6 +26,10 @@ void AddTrayIcon();
 // The automatic restore of the primary layout: at once when the input desktop is available, else
 // once it is. A request that arrives while an action runs is carried out right after it ends.
 void RequestAutoRestore();
+
+// The end of the wait for a restarted shell's icons: the automatic restore of the primary layout
+// (option RestoreAtShellRestart).
+void ShellFilled();
 
 // Asks whether the desktop should be saved as the first primary layout of this resolution.
 void FirstRunQuestion();

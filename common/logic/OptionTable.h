@@ -32,6 +32,10 @@ struct TOptions {
     uint8_t IconSize; // 0 do not change, 1 classic, 2 medium, 3 large icons (Vista family)
     uint8_t AutoSave;
     uint8_t NoSplash;
+    // The tray restores the primary layout once a restarted shell's desktop has filled its icons.
+    uint8_t RestoreAtShellRestart;
+    // A restore moves the icons its layout does not list out from under the restored ones.
+    uint8_t PlaceNewIcons;
     // Folders last chosen in the save and open dialogs, with trailing "\"; empty while none was
     // chosen.
     std::string SavePath;
@@ -68,6 +72,8 @@ inline constexpr TOptionRow OptionTable[] = {
     {"IconSize", &TOptions::IconSize, 0, 0, 3, TOutOfRange::Kept},
     {"AutoSave", &TOptions::AutoSave, 0, 0, 1, TOutOfRange::Kept},
     {"NoSplash", &TOptions::NoSplash, 0, 0, 1, TOutOfRange::Kept},
+    {"RestoreAtShellRestart", &TOptions::RestoreAtShellRestart, 1, 0, 1, TOutOfRange::Kept},
+    {"PlaceNewIcons", &TOptions::PlaceNewIcons, 1, 0, 1, TOutOfRange::Kept},
 };
 
 // The two folders, written after the byte options. A missing key or the text "*" reads as empty.

@@ -30,11 +30,15 @@ void ReadFrom(const std::map<std::string, std::string>& file, TOptions& options)
 
 TEST(OptionTable, TheDefaultsAreWrittenAsTheFileAlwaysHeldThemInItsOrder) {
     const TLines expected = {
-        {"RestoreAtStart", "1"}, {"RestoreAtChange", "1"},  {"RestoreAtResume", "1"},
-        {"QueryRestore", "1"},   {"QueryRestoreFile", "1"}, {"QuerySave", "1"},
-        {"Transparency", "0"},   {"SaveNotification", "1"}, {"DirectUndo", "1"},
-        {"Language", "1"},       {"IconSize", "0"},         {"AutoSave", "0"},
-        {"NoSplash", "0"},       {"SavePath", ""},          {"RestorePath", ""},
+        {"RestoreAtStart", "1"},   {"RestoreAtChange", "1"},
+        {"RestoreAtResume", "1"},  {"QueryRestore", "1"},
+        {"QueryRestoreFile", "1"}, {"QuerySave", "1"},
+        {"Transparency", "0"},     {"SaveNotification", "1"},
+        {"DirectUndo", "1"},       {"Language", "1"},
+        {"IconSize", "0"},         {"AutoSave", "0"},
+        {"NoSplash", "0"},         {"RestoreAtShellRestart", "1"},
+        {"PlaceNewIcons", "1"},    {"SavePath", ""},
+        {"RestorePath", ""},
     };
     EXPECT_EQ(WrittenLines(DefaultOptions()), expected);
 }

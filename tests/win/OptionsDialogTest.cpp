@@ -91,12 +91,13 @@ struct TRect {
 };
 // The group boxes and push buttons in dialog units.
 const TRect Layout[] = {
-    {IdcGroupAutoRestore, 8, 8, 128, 66},   {IdcGroupConfirm, 8, 80, 128, 66},
-    {IdcGroupIconSize, 8, 152, 128, 40},    {IdcGroupLanguage, 8, 198, 128, 40},
-    {IdcGroupAdditional, 144, 8, 128, 200}, {IdcShellExt, 152, 120, 112, 14},
-    {IdcRemoveTraces, 152, 141, 112, 14},   {IdcStartTray, 152, 162, 112, 14},
-    {IdcAbout, 152, 183, 112, 14},          {IDOK, 144, 224, 58, 14},
-    {IDCANCEL, 214, 224, 58, 14},
+    {IdcGroupAutoRestore, 8, 8, 128, 82},   {IdcGroupConfirm, 8, 96, 128, 66},
+    {IdcGroupIconSize, 8, 168, 128, 40},    {IdcGroupLanguage, 8, 214, 128, 40},
+    {IdcGroupAdditional, 144, 8, 128, 216}, {IdcShellExt, 152, 136, 112, 14},
+    {IdcRemoveTraces, 152, 157, 112, 14},   {IdcStartTray, 152, 178, 112, 14},
+    {IdcAbout, 152, 199, 112, 14},          {IDOK, 144, 240, 58, 14},
+    {IDCANCEL, 214, 240, 58, 14},           {IdcRestoreAtShellRestart, 16, 72, 112, 8},
+    {IdcPlaceNewIcons, 152, 120, 116, 8},
 };
 
 struct TLook {
@@ -116,6 +117,8 @@ const TLook Looks[] = {
      {{1000, "St&art"},
       {1017, "Resume from Standb&y"},
       {1001, "Resolution C&hange"},
+      {1022, "E&xplorer Restart"},
+      {1023, "Place New &Icons"},
       {1004, "&Restoring"},
       {1018, "Restoring from &File"},
       {1005, "&Saving"},
@@ -166,6 +169,8 @@ const TLook Looks[] = {
      {{1000, "&Programmstart"},
       {1017, "R\374c&kkehr aus Standby"},
       {1001, "&Aufl\366sungswechsel"},
+      {1022, "E&xplorer-Neustart"},
+      {1023, "Neue Icons ein&ordnen"},
       {1004, "&Restaurieren"},
       {1018, "Restaurieren aus &Datei"},
       {1005, "&Sichern"},

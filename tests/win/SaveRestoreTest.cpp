@@ -197,15 +197,20 @@ TEST_F(SaveRestore, NewIconsThatRestoredOnesCoverMoveToTheNearestFreeCells) {
     // Then the cell beside the first two is the nearest free one, and for the third the cell below
     // the column is as near as the one beside and comes first down the column.
     ASSERT_TRUE(w >= h && w < 2 * h) << w << " x " << h;
-    StartDesktop({{"New 1", 0, 0},
-                  {"New 2", 0, h},
-                  {"New 3", 0, 2 * h},
-                  {"A", 5 * w, 0},
-                  {"B", 5 * w, h},
-                  {"C", 5 * w, 2 * h},
-                  {"New 4", 3 * w, 0}});
+    const std::vector<DesktopIcon> icons = {{"New 1", 0, 0},    {"New 2", 0, h}, {"New 3", 0, 2 * h},
+                                            {"A", 5 * w, 0},    {"B", 5 * w, h}, {"C", 5 * w, 2 * h},
+                                            {"New 4", 3 * w, 0}};
+    // With the option PlaceNewIcons off, the new icons stay where they were dropped.
+    ASSERT_TRUE(WriteOptionsFile({"PlaceNewIcons=0"}));
+    StartDesktop(icons);
     MakeDataFolders();
     ASSERT_TRUE(WriteLayoutFile(PrimaryLayoutFile(), {{0, 0, "A"}, {0, h, "B"}, {0, 2 * h, "C"}}));
+    ExpectSilentSuccess(RunKavrilon({"/r"}));
+    EXPECT_EQ(Describe(CurrentPlaces(host_)),
+              Describe({{0, 0}, {0, h}, {0, 2 * h}, {0, 0}, {0, h}, {0, 2 * h}, {3 * w, 0}}));
+
+    ASSERT_TRUE(WriteOptionsFile({"PlaceNewIcons=1"}));
+    StartDesktop(icons);
     ExpectSilentSuccess(RunKavrilon({"/r"}));
     const std::vector<TPlace> places = CurrentPlaces(host_);
     const std::vector<TPlace> expected = {{w, 0}, {w, h}, {0, 3 * h}, {0, 0}, {0, h}, {0, 2 * h}, {3 * w, 0}};

@@ -38,6 +38,8 @@ const std::vector<std::string> DefaultOptionLines = {
     "IconSize=0",
     "AutoSave=0",
     "NoSplash=0",
+    "RestoreAtShellRestart=1",
+    "PlaceNewIcons=1",
     "SavePath=",
     "RestorePath=",
 };

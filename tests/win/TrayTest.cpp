@@ -200,6 +200,52 @@ TEST_F(Tray, NotificationsRestoreThePrimaryLayoutAsTheOptionsSay) {
     EXPECT_EQ(tray.Exit(), 0);
 }
 
+// Explorer restarts: its desktop comes back with the icons in its own order. "TaskbarCreated" brings
+// the icon back and, with the option, the primary layout once the icons are there; without the
+// message the next action (here: opening the menu) sees the new desktop.
+TEST_F(Tray, ARestartedShellGetsItsLayoutBackOnceItsIconsAreThereAsTheOptionSays) {
+    WritePrimary();
+    const struct {
+        const char* Option;
+        bool Broadcast;
+        bool Restores;
+    } cases[] = {
+        {"RestoreAtShellRestart=1", true, true},
+        {"RestoreAtShellRestart=0", true, false},
+        {"RestoreAtShellRestart=1", false, true},
+    };
+    std::vector<DesktopIcon> reborn = Icons;
+    for (size_t i = 0; i < reborn.size(); ++i) {
+        reborn[i].x = Scrambled[i].X;
+        reborn[i].y = Scrambled[i].Y;
+    }
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.Option) + (c.Broadcast ? " with TaskbarCreated" : " at the next action"));
+        ASSERT_TRUE(host_.Start(Icons)) << host_.LastError();
+        WriteOptions({"NoSplash=1", "RestoreAtStart=0", c.Option});
+        TTrayInstance tray;
+        ASSERT_TRUE(tray.Idle());
+        ASSERT_TRUE(host_.Stop());
+        ASSERT_TRUE(host_.Start(reborn)) << host_.LastError();
+        ASSERT_TRUE(IconsAt(Scrambled));
+        if (c.Broadcast) {
+            ASSERT_TRUE(WaitUntil([&] { return tray.RemoveIcon(); }, 5000));
+            tray.Send(RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+            EXPECT_TRUE(tray.IconPresent());
+            // The restore waits for the icon count to stand still: half a second at least.
+            EXPECT_EQ(WaitUntil([&] { return IconsAt(Stored); }, 8000), c.Restores)
+                << Describe(CurrentPlaces(host_));
+        } else {
+            PostMessageA(tray.Window(), TrayCallbackMessage, 1, WM_RBUTTONUP);
+            ASSERT_TRUE(WaitUntil([&] { return tray.VisibleWindowOfClass("#32768") != nullptr; }, 5000));
+            EXPECT_EQ(IconsAt(Stored), c.Restores) << Describe(CurrentPlaces(host_));
+            PostMessageA(tray.VisibleWindowOfClass("#32768"), WM_KEYDOWN, VK_ESCAPE, 0);
+        }
+        EXPECT_EQ(tray.Process().DescribeWindowsSeen(), "") << "no question before an automatic restore";
+        EXPECT_EQ(tray.Exit(), 0);
+    }
+}
+
 TEST_F(Tray, RestoreAtStartRestoresBeforeTheSplashShows) {
     WritePrimary();
     WriteOptions({"NoSplash=0", "RestoreAtStart=1"});

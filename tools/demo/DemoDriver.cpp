@@ -6,11 +6,16 @@
 //      menu; the screen resolution really changes (Wine virtual desktop), the icons are pushed
 //      together the way a smaller screen does, the resolution changes back, and the tray puts every
 //      icon back by itself.
+//   3. Several monitors (with "monitors": in a prefix on the X display with dummy outputs): icons on
+//      both monitors are saved from the tray, the second monitor is unplugged (the icons on it
+//      gather on the first) and plugged back in, and the tray puts every icon back on its monitor.
+//      Under Wine the X server's change brings no message; the tray notices it by its look at the
+//      monitors every second.
 // Prints the icon positions of each stage and writes a screenshot of each (BMP) into the given
 // folder.
 //
-// Usage: kv-demo-driver <Kavrilon.exe> <screenshot folder>
-// Exit code 0 when every icon is back where it was in both acts.
+// Usage: kv-demo-driver <Kavrilon.exe> <screenshot folder> [monitors]
+// Exit code 0 when every icon is back where it was in every act played.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -21,7 +26,10 @@
 #include <vector>
 
 #include "DesktopHostClient.h"
+#include "DialogDriver.h"
 #include "KavrilonNames.h"
+#include "LayoutScenario.h"
+#include "MonitorDisplay.h"
 #include "ProcessRunner.h"
 #include "TestEnvironment.h"
 #include "TrayInstance.h"
@@ -257,6 +265,81 @@ bool TrayAct(kvtest::DesktopHost& host, const std::string& shots) {
     return allBack && exitCode == 0;
 }
 
+bool MonitorCount(int count) {
+    return WaitUntil([count] { return GetSystemMetrics(SM_CMONITORS) == count; }, 10000);
+}
+
+bool MonitorsAct(kvtest::DesktopHost& host, const std::string& shots) {
+    std::printf("Act 3: two monitors, the second one unplugged and plugged back in\n");
+    std::string log;
+    if (!RunMonitorHelper("kv_monitor_attach DUMMY1 1024x768 right-of", log) || !MonitorCount(2)) {
+        std::printf("The second monitor cannot be switched on: %s\n", log.c_str());
+        return false;
+    }
+    MakeDataFolders();
+    const std::string options = KavrilonDataFolder() + OptionsFileName;
+    for (const char* key : {"QuerySave", "SaveNotification", "RestoreAtStart"}) {
+        WritePrivateProfileStringA("Opt", key, "0", options.c_str());
+    }
+    for (const char* key : {"RestoreAtChange", "NoSplash"}) {
+        WritePrivateProfileStringA("Opt", key, "1", options.c_str());
+    }
+    TTrayInstance tray;
+    // Without a primary layout for the two monitors the tray asks at once whether to save one.
+    const HWND question = tray.NextBox(15000);
+    if (tray.Window() == nullptr || question == nullptr) {
+        std::printf("The tray application did not start or did not ask for a first layout.\n");
+        return false;
+    }
+    // Every other icon on the second monitor (right of the first, which is 1280 pixels wide).
+    Arrange(host, [](size_t i) {
+        const LONG n = static_cast<LONG>(i);
+        return POINT{(n % 2 == 0 ? 300 : 1500) + (n / 2) * 110, 150 + (n / 2) * 90};
+    });
+    const kvtest::DesktopHostState before = Snapshot(host, shots + "8-monitors-before.bmp");
+    PressDialogButton(question, IDYES);
+    WaitUntil([] { return !FolderEntries(KavrilonDataFolder() + "Layouts").empty(); }, 10000);
+    std::printf("The tray's question \"There is no primary layout ... yet\" answered Yes: the layout of the "
+                "two monitors is saved.\n");
+
+    RunMonitorHelper("kv_monitor_detach DUMMY1", log);
+    MonitorCount(1);
+    // Windows gathers the icons of a monitor that is gone on the remaining one.
+    kvtest::DesktopHostState now;
+    host.QueryState(now);
+    for (size_t i = 0; i < now.items.size(); ++i) {
+        if (now.items[i].x >= 1280) {
+            host.Move(static_cast<int>(i), 20, 20 + static_cast<LONG>(i) * 90);
+        }
+    }
+    const kvtest::DesktopHostState unplugged = Snapshot(host, shots + "9-monitors-unplugged.bmp");
+    std::printf("Second monitor unplugged: its icons moved to the first monitor.\n");
+
+    RunMonitorHelper("kv_monitor_attach DUMMY1 1024x768 right-of", log);
+    MonitorCount(2);
+    std::printf("Second monitor plugged back in (Wine tells no program; the tray looks at the monitors "
+                "every second).\n");
+    const auto placesOf = [](const kvtest::DesktopHostState& state) {
+        std::vector<std::pair<int32_t, int32_t>> places;
+        for (const kvtest::HostItem& item : state.items) {
+            places.emplace_back(item.x, item.y);
+        }
+        return places;
+    };
+    WaitUntil(
+        [&] {
+            kvtest::DesktopHostState state;
+            host.QueryState(state);
+            return placesOf(state) == placesOf(before);
+        },
+        10000);
+    const kvtest::DesktopHostState restored = Snapshot(host, shots + "10-monitors-restored.bmp");
+    const bool allBack = PrintTable({"saved", "unplugged", "restored"}, {before, unplugged, restored});
+    const long exitCode = tray.Exit();
+    RunMonitorHelper("kv_monitor_detach DUMMY1", log);
+    return allBack && exitCode == 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -271,6 +354,16 @@ int main(int argc, char** argv) {
     }
 
     kvtest::DesktopHost host;
+    if (argc > 3 && std::string(argv[3]) == "monitors") {
+        if (!host.StartShell()) {
+            std::printf("The desktop host did not start: %s\n", host.LastError().c_str());
+            return 1;
+        }
+        LetItPaint();
+        const bool monitors = MonitorsAct(host, shots);
+        host.Stop();
+        return monitors ? 0 : 1;
+    }
     if (!host.StartShell()) {
         std::printf("The desktop host did not start: %s\n", host.LastError().c_str());
         return 1;
