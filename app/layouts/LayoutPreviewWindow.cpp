@@ -153,6 +153,7 @@ void Prepare(TPreviewState& state, const TPreviewContent& content) {
         input.Display = content.Display;
         input.HasDesktop = content.HasDesktop;
         input.Desktop = content.Desktop;
+        input.CurrentDisplay = content.CurrentDisplay;
         input.LongSide = longSide;
         input.LetterWidth = metrics.tmAveCharWidth > 0 ? metrics.tmAveCharWidth : MulDiv(5, dpi, StandardDpi);
         input.LetterHeight = metrics.tmHeight > 0 ? metrics.tmHeight : MulDiv(12, dpi, StandardDpi);
@@ -275,6 +276,7 @@ TPreviewContent PreviewContentOfFile(const std::string& path, const TDisplayConf
         return content;
     }
     content.Entries = std::move(layout.Entries);
+    content.CurrentDisplay = current;
     if (!DisplayConfigOfLayout(bytes, content.Display)) {
         content.Display = current;
     }

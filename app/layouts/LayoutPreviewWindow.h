@@ -27,9 +27,10 @@ struct TPreviewContent {
     std::vector<TItemProp> Entries; // layout coordinates
     // The configuration the layout records, else the current one.
     TDisplayConfig Display;
-    // The current desktop, when it was read.
+    // The current desktop, when it was read, and the current configuration.
     bool HasDesktop = false;
     TDesktopCapture Desktop;
+    TDisplayConfig CurrentDisplay;
 };
 
 // The entries of a layout file and the configuration it records; `current` where it records none.

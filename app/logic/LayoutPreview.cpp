@@ -99,7 +99,8 @@ std::vector<TPreviewIcon> PairIcons(const TPreviewInput& input, TLayoutPreview& 
     }
     const TDesktopCapture& desktop = input.Desktop;
     std::set<int32_t> moving;
-    for (const TIconMove& move : PlanRestoreMoves(desktop, input.Entries, false)) {
+    for (const TIconMove& move :
+         PlanRestore(desktop, input.Entries, false, input.CurrentDisplay, false, {}).Moves) {
         moving.insert(move.Index);
     }
     std::vector<TItemProp> entries = input.Entries;

@@ -52,9 +52,12 @@ struct TPreviewInput {
     std::vector<TItemProp> Entries; // the layout's entries, layout coordinates
     // The configuration the layout records; the current one when it records none.
     TDisplayConfig Display;
-    // The current desktop, when it could be read.
+    // The current desktop, when it could be read, and the current configuration: icons whose
+    // stored position lies on no monitor of it would stay where they are (none left out while it
+    // has no monitors).
     bool HasDesktop = false;
     TDesktopCapture Desktop;
+    TDisplayConfig CurrentDisplay;
     int32_t LongSide = 320; // of the picture, in pixels
     // The caption font's average letter width and line height in pixels.
     int32_t LetterWidth = 6;

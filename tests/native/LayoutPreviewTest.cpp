@@ -101,6 +101,11 @@ TEST(LayoutPreview, EachEntryIsASquareAtItsScaledPositionMarkedByWhatARestoreWou
         accented += shape.Kind != TShapeKind::Text && shape.Colour == PreviewAccentColour;
     }
     EXPECT_EQ(accented, 4u);
+
+    // On a current configuration whose one monitor ends at x 500, C's stored place (800, 600) lies on
+    // no monitor: C stays where it is, as a restore leaves it, and only the second A moves.
+    input.CurrentDisplay.Monitors = {Monitor(0, 0, 500, 1024)};
+    EXPECT_EQ(BuildLayoutPreview(input).WouldMove, 1u);
 }
 
 TEST(LayoutPreview, FooterCountsInBothLanguages) {
