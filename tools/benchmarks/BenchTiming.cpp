@@ -76,3 +76,10 @@ bool ParseIconCounts(int argc, char** argv, std::vector<unsigned>& counts) {
     }
     return true;
 }
+
+std::string BenchProgramFolder() {
+    char path[MAX_PATH + 1] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    const std::string text = path;
+    return text.substr(0, text.find_last_of('\\') + 1);
+}

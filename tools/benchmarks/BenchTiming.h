@@ -17,6 +17,9 @@ struct TBenchFigure {
 // Microseconds from a fixed point.
 double BenchNowMicros();
 
+// The folder of the running benchmark program, with trailing "\".
+std::string BenchProgramFolder();
+
 // Figures of the given run times (microseconds).
 TBenchFigure SummariseRuns(const std::string& name, std::vector<double> micros);
 

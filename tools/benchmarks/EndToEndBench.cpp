@@ -24,13 +24,6 @@
 
 namespace {
 
-std::string Folder() {
-    char path[MAX_PATH + 1] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string text = path;
-    return text.substr(0, text.find_last_of('\\') + 1);
-}
-
 // Runs a program to its end; the wall time in microseconds, or a negative value on failure.
 double RunTimed(const std::string& commandLine, std::string* output = nullptr, DWORD* exitCode = nullptr) {
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
@@ -141,7 +134,7 @@ int main(int argc, char** argv) {
     } else if (!ParseIconCounts(argc, argv, counts)) {
         return 2;
     }
-    const std::string folder = Folder();
+    const std::string folder = BenchProgramFolder();
     const std::string kavrilon = "\"" + folder + "..\\bin\\Kavrilon.exe\"";
     const char* prefix = std::getenv("KV_WINE_PREFIX");
     std::printf("Kavrilon.exe end to end; prefix %s (fastest runs; microseconds)\n",

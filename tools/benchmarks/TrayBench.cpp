@@ -26,13 +26,6 @@
 
 namespace {
 
-std::string Folder() {
-    char path[MAX_PATH + 1] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string text = path;
-    return text.substr(0, text.find_last_of('\\') + 1);
-}
-
 // Starts a program and returns its process (null on failure); waits for its end when asked.
 HANDLE Start(const std::string& commandLine, bool wait) {
     STARTUPINFOA startup = {};
@@ -90,7 +83,7 @@ int main(int argc, char** argv) {
     } else if (!ParseIconCounts(argc, argv, counts)) {
         return 2;
     }
-    const std::string kavrilon = "\"" + Folder() + "..\\bin\\Kavrilon.exe\"";
+    const std::string kavrilon = "\"" + BenchProgramFolder() + "..\\bin\\Kavrilon.exe\"";
     const char* prefix = std::getenv("KV_WINE_PREFIX");
     std::printf("The tray's automatic restores; prefix %s (fastest of 3 runs; milliseconds)\n",
                 prefix != nullptr ? prefix : "-");

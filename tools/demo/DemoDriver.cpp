@@ -36,6 +36,24 @@
 
 namespace {
 
+// Waits (up to 10 s) until every icon of the host stands where it stood in `before`.
+bool WaitForPlacesOf(kvtest::DesktopHost& host, const kvtest::DesktopHostState& before) {
+    const auto placesOf = [](const kvtest::DesktopHostState& state) {
+        std::vector<std::pair<int32_t, int32_t>> places;
+        for (const kvtest::HostItem& item : state.items) {
+            places.emplace_back(item.x, item.y);
+        }
+        return places;
+    };
+    return WaitUntil(
+        [&] {
+            kvtest::DesktopHostState now;
+            host.QueryState(now);
+            return placesOf(now) == placesOf(before);
+        },
+        10000);
+}
+
 // The screen as it is, into a 24-bit BMP file.
 bool SaveScreenshot(const std::string& path) {
     const int width = GetSystemMetrics(SM_CXSCREEN);
@@ -242,20 +260,7 @@ bool TrayAct(kvtest::DesktopHost& host, const std::string& shots) {
 
     ChangeResolution(original);
     tray.Idle();
-    const auto placesOf = [](const kvtest::DesktopHostState& state) {
-        std::vector<std::pair<int32_t, int32_t>> places;
-        for (const kvtest::HostItem& item : state.items) {
-            places.emplace_back(item.x, item.y);
-        }
-        return places;
-    };
-    WaitUntil(
-        [&] {
-            kvtest::DesktopHostState now;
-            host.QueryState(now);
-            return placesOf(now) == placesOf(before);
-        },
-        10000);
+    WaitForPlacesOf(host, before);
     const kvtest::DesktopHostState restored = Snapshot(host, shots + "7-tray-restored.bmp");
     std::printf("Back at %lux%lu: the tray restored the primary layout by itself.\n", original.dmPelsWidth,
                 original.dmPelsHeight);
@@ -319,20 +324,7 @@ bool MonitorsAct(kvtest::DesktopHost& host, const std::string& shots) {
     MonitorCount(2);
     std::printf("Second monitor plugged back in (Wine tells no program; the tray looks at the monitors "
                 "every second).\n");
-    const auto placesOf = [](const kvtest::DesktopHostState& state) {
-        std::vector<std::pair<int32_t, int32_t>> places;
-        for (const kvtest::HostItem& item : state.items) {
-            places.emplace_back(item.x, item.y);
-        }
-        return places;
-    };
-    WaitUntil(
-        [&] {
-            kvtest::DesktopHostState state;
-            host.QueryState(state);
-            return placesOf(state) == placesOf(before);
-        },
-        10000);
+    WaitForPlacesOf(host, before);
     const kvtest::DesktopHostState restored = Snapshot(host, shots + "10-monitors-restored.bmp");
     const bool allBack = PrintTable({"saved", "unplugged", "restored"}, {before, unplugged, restored});
     const long exitCode = tray.Exit();
