@@ -85,12 +85,6 @@ extern bool TrayIconAdded;
 extern UINT TaskbarCreatedMessage;
 // The icon as added, to add it again and to remove it.
 extern NOTIFYICONDATAA TrayIconRecord;
-// The key of the display configuration and the desktop's list view that the tray noted last (at its
-// start, at every display message and at every action): a change that brought the tray no message
-// (a monitor switched from outside, a restarted shell whose "TaskbarCreated" did not arrive) shows
-// as a difference at the next action. (ConfigWatch.cpp)
-extern std::string LastDisplayKey;
-extern HWND LastDesktopListView;
 // Whether the workstation's input desktop can be opened (not locked, no other desktop active).
 // Replaceable, so that tests can play a locked workstation.
 using TInputDesktopCheck = bool (*)();
@@ -107,8 +101,9 @@ extern TInputDesktopCheck InputDesktopAvailable;
 //   arrives after the menu has gone.
 // - TrayMenuPreview.cpp: the picture beside the open tray menu, with the file it shows and the
 //   desktop read once for that menu (WM_MENUSELECT carries no context).
-// - ConfigWatch.cpp: the start and the last item count of the wait for a restarted shell's icons,
-//   and the monitors' rectangles of the last look.
+// - ConfigWatch.cpp: the display configuration's key and the desktop's list view noted last (at the
+//   start, at every display message and every action), the start and last item count of the wait
+//   for a restarted shell's icons, and the monitors' rectangles of the last look.
 // - Splash.cpp: the closing flag and the two link areas of the splash or about window.
 // - OptionsDialog.cpp: the open dialog's language to go back to, the extension's state and whether
 //   traces were removed.

@@ -9,10 +9,12 @@
 #include "ItemAccess.h"
 #include "ProcessState.h"
 
+namespace {
+
+// The key of the display configuration and the desktop's list view noted last: a change that
+// brought the tray no message shows as a difference at the next action.
 std::string LastDisplayKey;
 HWND LastDesktopListView = nullptr;
-
-namespace {
 
 // The monitors' rectangles and primary flags as MonitorsMoved saw them last.
 std::string LastMonitorRects;
