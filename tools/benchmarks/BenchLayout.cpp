@@ -24,3 +24,13 @@ bool WriteShiftedLayout(kvtest::DesktopHost& host, const std::string& path, int3
     const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
     return std::fclose(file) == 0 && written;
 }
+
+bool StartGeneratedDesktop(kvtest::DesktopHost& host, unsigned icons) {
+    kvtest::DesktopHostOptions options;
+    options.generatedCount = icons;
+    if (!host.Start({}, options)) {
+        std::fprintf(stderr, "the desktop host did not start: %s\n", host.LastError().c_str());
+        return false;
+    }
+    return true;
+}

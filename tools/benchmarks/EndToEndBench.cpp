@@ -155,10 +155,7 @@ int main(int argc, char** argv) {
     std::vector<TRow> rows;
     for (unsigned icons : counts) {
         kvtest::DesktopHost host;
-        kvtest::DesktopHostOptions options;
-        options.generatedCount = icons;
-        if (!host.Start({}, options)) {
-            std::fprintf(stderr, "the desktop host did not start: %s\n", host.LastError().c_str());
+        if (!StartGeneratedDesktop(host, icons)) {
             return 1;
         }
         const std::map<std::string, double> floor = FloorFigures(folder, ok);

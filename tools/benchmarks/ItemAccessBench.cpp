@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchLayout.h"
 #include "BenchTiming.h"
 #include "ItemAccess.h"
 #include "ItemRecords.h"
@@ -45,11 +46,8 @@ int ReadAllIcons(TShellAccess& shell) {
 
 bool BenchDesktop(unsigned icons) {
     kvtest::DesktopHost host;
-    kvtest::DesktopHostOptions options;
-    options.generatedCount = icons;
     const double startBegin = BenchNowMicros();
-    if (!host.Start({}, options)) {
-        std::fprintf(stderr, "the desktop host did not start: %s\n", host.LastError().c_str());
+    if (!StartGeneratedDesktop(host, icons)) {
         return false;
     }
     const double startMicros = BenchNowMicros() - startBegin;

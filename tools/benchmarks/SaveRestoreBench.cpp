@@ -40,10 +40,7 @@ void PrintPerIcon(const std::string& group, const char* name, double micros, dou
 
 bool BenchDesktop(unsigned icons) {
     kvtest::DesktopHost host;
-    kvtest::DesktopHostOptions options;
-    options.generatedCount = icons;
-    if (!host.Start({}, options)) {
-        std::fprintf(stderr, "the desktop host did not start: %s\n", host.LastError().c_str());
+    if (!StartGeneratedDesktop(host, icons)) {
         return false;
     }
     const std::string group = std::to_string(icons);

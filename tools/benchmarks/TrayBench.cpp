@@ -95,10 +95,7 @@ int main(int argc, char** argv) {
 
     for (unsigned icons : counts) {
         kvtest::DesktopHost host;
-        kvtest::DesktopHostOptions options;
-        options.generatedCount = icons;
-        if (!host.Start({}, options)) {
-            std::fprintf(stderr, "the desktop host did not start: %s\n", host.LastError().c_str());
+        if (!StartGeneratedDesktop(host, icons)) {
             return 1;
         }
         // The primary layout: every icon 40 pixels away from where a new desktop puts it.
@@ -139,7 +136,7 @@ int main(int argc, char** argv) {
 
             // The shell comes back with its icons where a new desktop puts them.
             host.Stop();
-            if (!host.Start({}, options)) {
+            if (!StartGeneratedDesktop(host, icons)) {
                 ok = false;
                 break;
             }
